@@ -1,0 +1,29 @@
+# Entry points for people and CI. Each target installs what it needs first.
+#   make demo        build, then straighten the bundled sample page
+#   make test        build everything and run every test
+#   make test-asan   the same under AddressSanitizer + UBSan
+#   make bench       build the release benchmarks and run them
+#   make format      clang-format every C++ file
+.PHONY: deps demo test test-asan bench format
+
+deps:
+	@./scripts/install-deps
+
+demo: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default
+	@./scripts/demo build/default/bin
+
+test: deps
+	@cmake --workflow --preset default
+
+test-asan: deps
+	@cmake --workflow --preset asan
+
+bench: deps
+	@cmake --preset release -DLEVELORA_BENCH=ON >/dev/null
+	@cmake --build --preset release --target levelora_bench
+	@build/release/bin/levelora_bench
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

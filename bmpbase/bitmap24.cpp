@@ -1,0 +1,154 @@
+// Reading, writing, allocation and assignment of 24-bit bitmaps. The on-disk
+// form is two packed little-endian headers followed by the padded rows in
+// buffer order; see bitmap24.h for the accepted variants.
+#include "bitmap24.h"
+
+#include <cstring>
+#include <fstream>
+#include <new>
+
+#include "size_limits.h"
+
+namespace BmpBase {
+
+namespace {
+
+// The buffer size for `rows` rows of `stride` bytes, or throws when it does
+// not fit in the 32-bit byte count the class carries.
+uint32_t CheckedBufferSize(uint32_t stride, uint32_t rows) {
+    const uint64_t size = static_cast<uint64_t>(stride) * rows;
+    if (size > UINT32_MAX) {
+        throw std::bad_alloc();
+    }
+    return static_cast<uint32_t>(size);
+}
+
+uint32_t Magnitude(int32_t v) {
+    return v < 0 ? static_cast<uint32_t>(-static_cast<int64_t>(v)) : static_cast<uint32_t>(v);
+}
+
+}  // namespace
+
+uint32_t CBitmap24::StrideFor(uint32_t cols) {
+    uint32_t s = 3 * cols;
+    if (s % 4 != 0) {
+        s = (s / 4) * 4 + 4;
+    }
+    return s;
+}
+
+CBitmap24::CBitmap24(const CBitmap24& other) { *this = other; }
+
+CBitmap24::~CBitmap24() {
+    delete[] pixels;
+    pixels = nullptr;
+    pixelBytes = 0;
+}
+
+CBitmap24& CBitmap24::operator=(const CBitmap24& other) {
+    if (this == &other) {
+        return *this;
+    }
+    height = other.height;
+    width = other.width;
+    stride = other.stride;
+    if (other.pixelBytes > pixelBytes) {
+        delete[] pixels;
+        pixels = nullptr;
+        pixelBytes = 0;
+        pixels = new uint8_t[other.pixelBytes];
+    }
+    pixelBytes = other.pixelBytes;
+    if (pixelBytes > 0) {
+        std::memcpy(pixels, other.pixels, pixelBytes);
+    }
+    fileHeader = other.fileHeader;
+    infoHeader = other.infoHeader;
+    return *this;
+}
+
+void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
+    const uint32_t newStride = StrideFor(cols);
+    const uint32_t size = CheckedBufferSize(newStride, rows);
+    width = cols;
+    infoHeader.biWidth = static_cast<int32_t>(cols);
+    height = rows;
+    infoHeader.biHeight = static_cast<int32_t>(rows);
+    stride = newStride;
+    if (size > pixelBytes) {
+        delete[] pixels;
+        pixels = nullptr;
+        pixelBytes = 0;
+        pixels = new uint8_t[size];
+    }
+    pixelBytes = size;
+    if (size > 0) {
+        std::memset(pixels, 0, size);
+    }
+}
+
+bool CBitmap24::Read(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        return false;
+    }
+    in.read(reinterpret_cast<char*>(&fileHeader), sizeof fileHeader);
+    in.read(reinterpret_cast<char*>(&infoHeader), sizeof infoHeader);
+    if (!in || fileHeader.bfType != kBmpMagic || fileHeader.bfOffBits != kBmpHeaderBytes ||
+        infoHeader.biSize != 40 || infoHeader.biPlanes != 1 || infoHeader.biBitCount != 24 ||
+        infoHeader.biCompression != 0) {
+        return false;
+    }
+    const uint32_t rows = Magnitude(infoHeader.biHeight);
+    const uint32_t cols = Magnitude(infoHeader.biWidth);
+    if (!SizeIsSupported(cols, rows)) {
+        return false;
+    }
+    const uint32_t newStride = StrideFor(cols);
+    const uint32_t size = newStride * rows;  // fits: checked by SizeIsSupported
+
+    // A header may promise far more pixels than the file holds; refuse it
+    // before allocating a buffer for pixels that are not there.
+    const std::streampos dataStart = in.tellg();
+    in.seekg(0, std::ios::end);
+    const std::streamoff available = in.tellg() - dataStart;
+    in.seekg(dataStart);
+    if (!in || available < static_cast<std::streamoff>(size)) {
+        return false;
+    }
+
+    height = rows;
+    width = cols;
+    stride = newStride;
+    if (size > pixelBytes) {
+        delete[] pixels;
+        pixels = nullptr;
+        pixelBytes = 0;
+        pixels = new uint8_t[size];
+    }
+    pixelBytes = size;
+    in.read(reinterpret_cast<char*>(pixels), size);
+    return static_cast<bool>(in);
+}
+
+bool CBitmap24::Write(const char* path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+        return false;
+    }
+    // Other programs check these sizes against the file; a bitmap assembled
+    // in memory may still carry the values of the file it was copied from.
+    BitmapFileHeader fh = fileHeader;
+    BitmapInfoHeader ih = infoHeader;
+    fh.bfSize = kBmpHeaderBytes + pixelBytes;
+    ih.biSizeImage = pixelBytes;
+    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    out.write(reinterpret_cast<const char*>(&ih), sizeof ih);
+    if (pixelBytes > 0) {
+        out.write(reinterpret_cast<const char*>(pixels), pixelBytes);
+    }
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+}  // namespace BmpBase

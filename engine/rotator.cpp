@@ -1,0 +1,238 @@
+// Rotation by bilinear interpolation.
+//
+// Geometry. With c = cos(theta) and s = sin(theta), a source position
+// (row, column) maps to X = row c - column s, Y = row s + column c. The four
+// source corners (0,0), (H-1,0), (0,W-1), (H-1,W-1) map to points whose
+// extremes minX <= 0 <= maxX and minY <= 0 <= maxY bound the rotated picture.
+// Truncating those extremes toward zero and adding one pixel of margin on
+// each side gives H' = trunc(maxX) - trunc(minX) + 3 rows and
+// W' = trunc(maxY) - trunc(minY) + 3 columns; target row r and column k
+// stand for the rotated coordinates i = r - offX and j = k - offY with
+// offX = 1 - trunc(minX) and offY = 1 - trunc(minY). Because of the
+// truncation, turning by +a and by -a need not give the same size.
+//
+// Sampling inverts the mapping: x = i c + j s (source row) and
+// y = j c - i s (source column). A target pixel is covered when
+// 0 <= floor(x) < H-1 and 0 <= floor(y) < W-1, so the last source row and
+// column are never the top-left neighbour of a sample; covered pixels blend
+// the four neighbours bilinearly and round half up, saturating at 255.
+//
+// The per-pixel products i c, i s, j c and j s are the same products for a
+// whole row or column, so they are formed once per row and once per column;
+// the arithmetic is otherwise exactly the per-pixel formula.
+#include "rotator.h"
+
+#include <cmath>
+#include <vector>
+
+#include "bmpbase/planes.h"
+#include "diagnostics.h"
+
+namespace Skewmend {
+
+const double Rotator::kPi = 2.0 * std::asin(1.0);
+
+namespace {
+
+// Source place of one target pixel, or `covered` false.
+struct Sample {
+    bool covered;
+    int32_t fx;
+    int32_t fy;
+    double dx;
+    double dy;
+};
+
+// floor() for the positions that matter: truncation, one less for negatives.
+inline int32_t FloorIndex(double v) {
+    int32_t t = static_cast<int32_t>(v);
+    if (v < 0) {
+        t -= 1;
+    }
+    return t;
+}
+
+inline Sample Locate(double x, double y, int32_t lastRow, int32_t lastCol) {
+    Sample s;
+    s.fx = FloorIndex(x);
+    s.fy = FloorIndex(y);
+    s.covered = s.fx >= 0 && s.fx < lastRow && s.fy >= 0 && s.fy < lastCol;
+    s.dx = x - s.fx;
+    s.dy = y - s.fy;
+    return s;
+}
+
+inline uint8_t Blend(double p00, double p01, double p10, double p11, double dx, double dy) {
+    const double v = p00 * (1 - dx) * (1 - dy) + p01 * (1 - dx) * dy + p10 * dx * (1 - dy) +
+                     p11 * dx * dy;
+    const int32_t t = static_cast<int32_t>(v + 0.5);
+    return static_cast<uint8_t>(t > 255 ? 255 : t);
+}
+
+// Per-column products j c and j s of a target row.
+struct ColumnTerms {
+    std::vector<double> jc;
+    std::vector<double> js;
+    ColumnTerms(const RotationGeometry& g) : jc(g.width), js(g.width) {
+        for (int32_t k = 0; k < g.width; ++k) {
+            const double j = static_cast<double>(k - g.offY);
+            jc[k] = j * g.cosTheta;
+            js[k] = j * g.sinTheta;
+        }
+    }
+};
+
+}  // namespace
+
+bool Rotator::ComputeGeometry(uint16_t srcHeight, uint16_t srcWidth, double angle,
+                              RotationGeometry& g) {
+    if (!std::isfinite(angle)) {
+        return false;
+    }
+    const double theta = angle / 180.0 * kPi;
+    const double c = std::cos(theta);
+    const double s = std::sin(theta);
+    const double h1 = static_cast<double>(static_cast<int32_t>(srcHeight) - 1);
+    const double w1 = static_cast<double>(static_cast<int32_t>(srcWidth) - 1);
+
+    const double xs[4] = {0.0, c * h1, -s * w1, c * h1 - s * w1};
+    const double ys[4] = {0.0, s * h1, c * w1, s * h1 + c * w1};
+    double minX = xs[0], maxX = xs[0], minY = ys[0], maxY = ys[0];
+    for (int p = 1; p < 4; ++p) {
+        minX = xs[p] < minX ? xs[p] : minX;
+        maxX = xs[p] > maxX ? xs[p] : maxX;
+        minY = ys[p] < minY ? ys[p] : minY;
+        maxY = ys[p] > maxY ? ys[p] : maxY;
+    }
+    const int32_t newHeight = static_cast<int32_t>(maxX) - static_cast<int32_t>(minX) + 3;
+    const int32_t newWidth = static_cast<int32_t>(maxY) - static_cast<int32_t>(minY) + 3;
+    // A larger result cannot be described by 16-bit sizes; wrapping would
+    // silently crop the page.
+    if (newHeight > 65535 || newWidth > 65535) {
+        return false;
+    }
+    g.cosTheta = c;
+    g.sinTheta = s;
+    g.height = static_cast<uint16_t>(newHeight);
+    g.width = static_cast<uint16_t>(newWidth);
+    g.offX = 1 - static_cast<int32_t>(minX);
+    g.offY = 1 - static_cast<int32_t>(minY);
+    return true;
+}
+
+bool Rotator::Rotate(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, const uint8_t fill[3],
+                     uint16_t& height, uint16_t& width, int cornerOption, double angle) {
+    SKEWMEND_TIMED("Rotator::Rotate");
+    RotationGeometry g;
+    if (!ComputeGeometry(height, width, angle, g)) {
+        return false;
+    }
+    uint8_t uncovered[3] = {0, 0, 0};
+    if (cornerOption == 0) {
+        uncovered[0] = fill[0];
+        uncovered[1] = fill[1];
+        uncovered[2] = fill[2];
+    } else if (cornerOption == 2) {
+        uncovered[0] = uncovered[1] = uncovered[2] = 255;
+    }
+
+    dst.Allocate(g.height, g.width);
+    const ColumnTerms terms(g);
+    const int32_t lastRow = static_cast<int32_t>(height) - 1;
+    const int32_t lastCol = static_cast<int32_t>(width) - 1;
+    const uint32_t srcStride = src.stride;
+    for (int32_t r = 0; r < g.height; ++r) {
+        const double i = static_cast<double>(r - g.offX);
+        const double ic = i * g.cosTheta;
+        const double is = i * g.sinTheta;
+        uint8_t* out = dst.PixelAt(static_cast<uint32_t>(r), 0);
+        for (int32_t k = 0; k < g.width; ++k, out += 3) {
+            const Sample sm = Locate(ic + terms.js[k], terms.jc[k] - is, lastRow, lastCol);
+            if (!sm.covered) {
+                out[0] = uncovered[0];
+                out[1] = uncovered[1];
+                out[2] = uncovered[2];
+                continue;
+            }
+            const uint8_t* p0 = src.PixelAt(static_cast<uint32_t>(sm.fx), 0) + 3 * sm.fy;
+            const uint8_t* p1 = p0 + srcStride;
+            for (int ch = 0; ch < 3; ++ch) {
+                out[ch] = Blend(p0[ch], p0[3 + ch], p1[ch], p1[3 + ch], sm.dx, sm.dy);
+            }
+        }
+    }
+    height = g.height;
+    width = g.width;
+    return true;
+}
+
+bool Rotator::Rotate(const BmpBase::GreyImage& src, BmpBase::GreyImage& dst, uint16_t& height,
+                     uint16_t& width, double angle) {
+    SKEWMEND_TIMED("Rotator::Rotate");
+    RotationGeometry g;
+    if (!ComputeGeometry(height, width, angle, g)) {
+        return false;
+    }
+    // Uncovered elements come out as 255; covered ones are never negative,
+    // so no intermediate plane of unrounded values is needed to tell them
+    // apart.
+    dst.Resize(g.height, g.width);
+    const ColumnTerms terms(g);
+    const int32_t lastRow = static_cast<int32_t>(height) - 1;
+    const int32_t lastCol = static_cast<int32_t>(width) - 1;
+    for (int32_t r = 0; r < g.height; ++r) {
+        const double i = static_cast<double>(r - g.offX);
+        const double ic = i * g.cosTheta;
+        const double is = i * g.sinTheta;
+        uint8_t* out = dst.rows[r];
+        for (int32_t k = 0; k < g.width; ++k) {
+            const Sample sm = Locate(ic + terms.js[k], terms.jc[k] - is, lastRow, lastCol);
+            if (!sm.covered) {
+                out[k] = 255;
+                continue;
+            }
+            const uint8_t* p0 = src.rows[sm.fx] + sm.fy;
+            const uint8_t* p1 = src.rows[sm.fx + 1] + sm.fy;
+            out[k] = Blend(p0[0], p0[1], p1[0], p1[1], sm.dx, sm.dy);
+        }
+    }
+    height = g.height;
+    width = g.width;
+    return true;
+}
+
+bool Rotator::RotateByChannels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src,
+                               int cornerOption, double angle) {
+    if (cornerOption != 1 && cornerOption != 2) {
+        AssertFail(".\\Rotator", 223);
+    }
+    BmpBase::GreyImage planes[3];  // red, green, blue
+    BmpBase::GetRedImage(src, planes[0]);
+    BmpBase::GetGreenImage(src, planes[1]);
+    BmpBase::GetBlueImage(src, planes[2]);
+
+    BmpBase::GreyImage turned[3];
+    for (int p = 0; p < 3; ++p) {
+        uint16_t h = static_cast<uint16_t>(src.height);
+        uint16_t w = static_cast<uint16_t>(src.width);
+        if (!Rotate(planes[p], turned[p], h, w, angle)) {
+            return false;
+        }
+        planes[p].Free();
+    }
+    dst.Allocate(turned[0].height, turned[0].width);
+    for (uint32_t r = 0; r < dst.height; ++r) {
+        uint8_t* out = dst.PixelAt(r, 0);
+        const uint8_t* red = turned[0].rows[r];
+        const uint8_t* green = turned[1].rows[r];
+        const uint8_t* blue = turned[2].rows[r];
+        for (uint32_t c = 0; c < dst.width; ++c, out += 3) {
+            out[0] = blue[c];
+            out[1] = green[c];
+            out[2] = red[c];
+        }
+    }
+    return true;
+}
+
+}  // namespace Skewmend
