@@ -37,7 +37,9 @@ uint32_t CBitmap24::StrideFor(uint32_t cols) {
     return s;
 }
 
-CBitmap24::CBitmap24(const CBitmap24& other) { *this = other; }
+CBitmap24::CBitmap24(const CBitmap24& other) {
+    *this = other;
+}
 
 CBitmap24::~CBitmap24() {
     delete[] pixels;

@@ -52,7 +52,7 @@ constexpr uint16_t kBmpMagic = 0x4D42;
 constexpr uint32_t kBmpHeaderBytes = 54;
 
 class CBitmap24 {
-public:
+  public:
     BitmapFileHeader fileHeader;
     BitmapInfoHeader infoHeader;
     uint8_t* pixels = nullptr;  // owned; array new / array delete

@@ -20,7 +20,7 @@ namespace BmpBase {
 
 template <typename T>
 class Plane {
-public:
+  public:
     T** rows = nullptr;
     uint32_t height = 0;
     uint32_t width = 0;
@@ -100,7 +100,7 @@ public:
         std::swap(data_, other.data_);
     }
 
-private:
+  private:
     void Allocate(uint32_t rowCount, uint32_t colCount) {
         height = rowCount;
         width = colCount;

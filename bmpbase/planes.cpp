@@ -39,8 +39,14 @@ bool GetGreyImage(const CBitmap24& bmp, GreyImage& grey) {
     return true;
 }
 
-bool GetBlueImage(const CBitmap24& bmp, GreyImage& plane) { return ExtractChannel(bmp, plane, 0); }
-bool GetGreenImage(const CBitmap24& bmp, GreyImage& plane) { return ExtractChannel(bmp, plane, 1); }
-bool GetRedImage(const CBitmap24& bmp, GreyImage& plane) { return ExtractChannel(bmp, plane, 2); }
+bool GetBlueImage(const CBitmap24& bmp, GreyImage& plane) {
+    return ExtractChannel(bmp, plane, 0);
+}
+bool GetGreenImage(const CBitmap24& bmp, GreyImage& plane) {
+    return ExtractChannel(bmp, plane, 1);
+}
+bool GetRedImage(const CBitmap24& bmp, GreyImage& plane) {
+    return ExtractChannel(bmp, plane, 2);
+}
 
 }  // namespace BmpBase

@@ -21,7 +21,7 @@
 namespace Skewmend {
 
 class NamedTimer {
-public:
+  public:
     explicit NamedTimer(const char* timerName) : name(timerName) {}
     ~NamedTimer();
     NamedTimer(const NamedTimer&) = delete;
@@ -35,7 +35,7 @@ public:
 // Measures one call: started on construction, added to the timer on every
 // way out of the scope.
 class ScopedTimer {
-public:
+  public:
     explicit ScopedTimer(NamedTimer& timer) : timer_(&timer), start_(PerfCounter()) {}
     ~ScopedTimer() {
         timer_->totalTicks += PerfCounter() - start_;
@@ -44,7 +44,7 @@ public:
     ScopedTimer(const ScopedTimer&) = delete;
     ScopedTimer& operator=(const ScopedTimer&) = delete;
 
-private:
+  private:
     NamedTimer* timer_;
     int64_t start_;
 };
@@ -62,6 +62,8 @@ void Log(const Pieces&... pieces) {
 }  // namespace Skewmend
 
 // Times the rest of the enclosing function under `timerName`.
-#define SKEWMEND_TIMED(timerName)                               \
-    static ::Skewmend::NamedTimer skewmendTimer_{timerName};    \
-    ::Skewmend::ScopedTimer skewmendScopedTimer_{skewmendTimer_}
+#define SKEWMEND_TIMED(timerName)                            \
+    static ::Skewmend::NamedTimer skewmendTimer_{timerName}; \
+    ::Skewmend::ScopedTimer skewmendScopedTimer_ {           \
+        skewmendTimer_                                       \
+    }

@@ -37,9 +37,13 @@ int64_t PerfCounter() {
         .count();
 }
 
-int64_t PerfFrequency() { return 1000000000; }
+int64_t PerfFrequency() {
+    return 1000000000;
+}
 
-void EndProcess(int code) { std::exit(code); }
+void EndProcess(int code) {
+    std::exit(code);
+}
 
 #endif
 

@@ -63,8 +63,8 @@ inline Sample Locate(double x, double y, int32_t lastRow, int32_t lastCol) {
 }
 
 inline uint8_t Blend(double p00, double p01, double p10, double p11, double dx, double dy) {
-    const double v = p00 * (1 - dx) * (1 - dy) + p01 * (1 - dx) * dy + p10 * dx * (1 - dy) +
-                     p11 * dx * dy;
+    const double v =
+        p00 * (1 - dx) * (1 - dy) + p01 * (1 - dx) * dy + p10 * dx * (1 - dy) + p11 * dx * dy;
     const int32_t t = static_cast<int32_t>(v + 0.5);
     return static_cast<uint8_t>(t > 255 ? 255 : t);
 }

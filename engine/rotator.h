@@ -38,7 +38,7 @@ struct RotationGeometry {
 };
 
 class Rotator {
-public:
+  public:
     // pi as 2 asin(1), computed once.
     static const double kPi;
 

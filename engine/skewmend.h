@@ -42,8 +42,8 @@ SKEWMEND_API bool SKEWMEND_CALL AutoRotate(const char* srcPath, const char* dstP
                                            int cornerOption);
 SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const BmpBase::CBitmap24* src, BmpBase::CBitmap24* dst,
                                             int cornerOption, int* angleOut);
-SKEWMEND_API bool SKEWMEND_CALL ManualRotate(const char* srcPath, const char* dstPath,
-                                             double angle, int cornerOption);
+SKEWMEND_API bool SKEWMEND_CALL ManualRotate(const char* srcPath, const char* dstPath, double angle,
+                                             int cornerOption);
 SKEWMEND_API bool SKEWMEND_CALL _ManualRotate(const BmpBase::CBitmap24* src,
                                               BmpBase::CBitmap24* dst, double angle,
                                               int cornerOption);
@@ -52,5 +52,5 @@ SKEWMEND_API bool SKEWMEND_CALL _ManualRotate(const BmpBase::CBitmap24* src,
 // Function pointer types for callers that bind the library by name.
 using AutoRotateFn = bool(SKEWMEND_CALL*)(const BmpBase::CBitmap24*, BmpBase::CBitmap24*, int,
                                           int*);
-using ManualRotateFn = bool(SKEWMEND_CALL*)(const BmpBase::CBitmap24*, BmpBase::CBitmap24*,
-                                            double, int);
+using ManualRotateFn = bool(SKEWMEND_CALL*)(const BmpBase::CBitmap24*, BmpBase::CBitmap24*, double,
+                                            int);

@@ -30,15 +30,15 @@
 namespace Skewmend {
 
 class Binarizer {
-public:
+  public:
     explicit Binarizer(const BmpBase::GreyImage& image);
     Binarizer(const Binarizer&) = delete;
     Binarizer& operator=(const Binarizer&) = delete;
 
     // Fields, with the values the constructor gives them.
-    BmpBase::GreyImage grey;   // working copy; the polarity step may invert it
-    uint32_t height;           // rows of grey
-    uint32_t width;            // columns of grey
+    BmpBase::GreyImage grey;  // working copy; the polarity step may invert it
+    uint32_t height;          // rows of grey
+    uint32_t width;           // columns of grey
     uint32_t sauvolaWindow = 20;
     double sauvolaK = 0.2;
     int32_t sauvolaR = 128;
@@ -123,8 +123,7 @@ public:
 
     void Binarize_DistributedOtsu(PixelMask& result);
     void Binarize_MultiBackgroundOtsu(PixelMask& result);
-    void ApplyThresholdWithin(const PixelMask& selection, int32_t threshold,
-                              PixelMask& out) const;
+    void ApplyThresholdWithin(const PixelMask& selection, int32_t threshold, PixelMask& out) const;
 };
 
 // Splits a comma-separated list of integers; stops with a message at the

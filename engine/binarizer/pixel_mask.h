@@ -13,7 +13,7 @@
 namespace Skewmend {
 
 class PixelMask {
-public:
+  public:
     PixelMask() = default;
     explicit PixelMask(size_t count) { Reset(count); }
 
@@ -65,7 +65,7 @@ public:
     const std::vector<uint64_t>& Words() const { return words_; }
     std::vector<uint64_t>& Words() { return words_; }
 
-private:
+  private:
     void ClearTail() {
         const size_t used = size_ & 63;
         if (used != 0 && !words_.empty()) {

@@ -24,7 +24,7 @@
 namespace Skewmend {
 
 class ConnectedComp {
-public:
+  public:
     static constexpr uint32_t kNoRenumbering = 0xFFFFFFFF;
 
     // The mask is kept by reference and never modified; flag index is

@@ -16,7 +16,7 @@
 namespace Skewmend {
 
 class EquivalenceTable {
-public:
+  public:
     explicit EquivalenceTable(uint32_t capacity);
 
     // Records that labels a and b (1 .. capacity) belong together.
@@ -32,7 +32,7 @@ public:
     // `labelCount` + 1 entries; labels above labelCount are ignored.
     std::vector<uint32_t> MinimumMap(uint32_t labelCount) const;
 
-private:
+  private:
     static constexpr uint32_t kNoClass = UINT32_MAX;
 
     uint32_t capacity_;

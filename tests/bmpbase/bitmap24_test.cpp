@@ -89,7 +89,7 @@ TEST(Bitmap24, AssignmentCopiesPixelsAndHeadersIntoItsOwnBuffer) {
 TEST(Bitmap24, WriteThenReadRoundTripsAndStoresTrueSizes) {
     ScratchDir dir;
     CBitmap24 src = TestSupport::PatternBitmap(9, 13);
-    src.fileHeader.bfSize = 123456;       // stale values from some other file
+    src.fileHeader.bfSize = 123456;  // stale values from some other file
     src.infoHeader.biSizeImage = 999999;
     ASSERT_TRUE(src.Write(dir.File("a.bmp").c_str()));
     const auto bytes = TestSupport::ReadBytes(dir.File("a.bmp"));
@@ -156,16 +156,18 @@ struct RefusedFile {
     uint32_t pixelBytes;
 };
 
-void PrintTo(const RefusedFile& f, std::ostream* os) { *os << f.what; }
+void PrintTo(const RefusedFile& f, std::ostream* os) {
+    *os << f.what;
+}
 
 class Bitmap24Refuses : public ::testing::TestWithParam<RefusedFile> {};
 
 TEST_P(Bitmap24Refuses, FileOutsideTheAcceptedFormat) {
     const RefusedFile& f = GetParam();
     ScratchDir dir;
-    TestSupport::WriteBytes(dir.File("x.bmp"), BmpFileBytes(f.width, f.height, f.bits,
-                                                            f.compression, f.offBits,
-                                                            f.pixelBytes));
+    TestSupport::WriteBytes(
+        dir.File("x.bmp"),
+        BmpFileBytes(f.width, f.height, f.bits, f.compression, f.offBits, f.pixelBytes));
     CBitmap24 bmp;
     EXPECT_FALSE(bmp.Read(dir.File("x.bmp").c_str())) << f.what;
     EXPECT_EQ(bmp.pixels, nullptr) << f.what;

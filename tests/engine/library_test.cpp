@@ -28,7 +28,9 @@ std::string RunCommand(const std::string& command) {
     return out;
 }
 
-std::string LibraryPath() { return TestSupport::BinaryDir() + "/libSkewmend.so"; }
+std::string LibraryPath() {
+    return TestSupport::BinaryDir() + "/libSkewmend.so";
+}
 
 }  // namespace
 
@@ -63,9 +65,9 @@ TEST(Library, HostThatBindsByNamePrintsTheRotationTimerOnceAtExit) {
     TestSupport::ScratchDir dir;
     BmpBase::CBitmap24 page = TestSupport::PatternBitmap(120, 90);
     ASSERT_TRUE(page.Write(dir.File("in.bmp").c_str()));
-    const std::string out = RunCommand(TestSupport::BinaryDir() + "/load_host " + LibraryPath() +
-                                " manual " + dir.File("in.bmp") + " " + dir.File("out.bmp") +
-                                " 7.5");
+    const std::string out =
+        RunCommand(TestSupport::BinaryDir() + "/load_host " + LibraryPath() + " manual " +
+                   dir.File("in.bmp") + " " + dir.File("out.bmp") + " 7.5");
     const std::regex line(R"(Rotator::Rotate\(\)\. Ave: (\S+) secs, Total: (\S+) secs\.\n)");
     auto begin = std::sregex_iterator(out.begin(), out.end(), line);
     ASSERT_EQ(std::distance(begin, std::sregex_iterator()), 1) << out;

@@ -8,9 +8,9 @@
 #include "test_support.h"
 
 using BmpBase::CBitmap24;
-using TestSupport::ScratchDir;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
+using TestSupport::ScratchDir;
 
 TEST(ManualRotate, CornerOptionsOtherThanOneAndTwoAreRefused) {
     CBitmap24 src = TestSupport::PatternBitmap(4, 4);
@@ -51,14 +51,12 @@ TEST(ManualRotate, FileToFileAtAngleZeroGrowsByTwo) {
 
 TEST(ManualRotate, UnreadableSourceIsReportedAndNothingIsWritten) {
     ScratchDir dir;
-    TestSupport::WriteBytes(dir.File("deep.bmp"),
-                            TestSupport::BmpFileBytes(4, 4, 32, 0, 54, 64));
+    TestSupport::WriteBytes(dir.File("deep.bmp"), TestSupport::BmpFileBytes(4, 4, 32, 0, 54, 64));
     const std::string src = dir.File("deep.bmp");
     const std::string dst = dir.File("out.bmp");
     CaptureStdout();
     EXPECT_FALSE(ManualRotate(src.c_str(), dst.c_str(), 3.0, 2));
-    EXPECT_EQ(GetCapturedStdout(),
-              "File " + src + " does not exist or not a valid 24b bitmap\n");
+    EXPECT_EQ(GetCapturedStdout(), "File " + src + " does not exist or not a valid 24b bitmap\n");
     EXPECT_FALSE(TestSupport::FileExists(dst));
 }
 

@@ -93,8 +93,8 @@ TEST(Rotator, CornerOptionChoosesTheFill) {
     struct {
         int option;
         uint8_t expect[3];
-    } cases[] = {{0, {10, 20, 30}}, {2, {255, 255, 255}}, {1, {0, 0, 0}}, {-1, {0, 0, 0}},
-                 {7, {0, 0, 0}}};
+    } cases[] = {
+        {0, {10, 20, 30}}, {2, {255, 255, 255}}, {1, {0, 0, 0}}, {-1, {0, 0, 0}}, {7, {0, 0, 0}}};
     for (const auto& c : cases) {
         CBitmap24 dst;
         uint16_t h = 10, w = 10;
@@ -173,8 +173,7 @@ TEST(Rotator, ChannelFormMatchesTheColourFormWithWhiteCorners) {
         uint16_t h = 37, w = 53;
         ASSERT_TRUE(Rotator::Rotate(byColour, src, fill, h, w, 2, angle));
         ASSERT_EQ(byChannels.pixelBytes, byColour.pixelBytes) << angle;
-        EXPECT_EQ(0, std::memcmp(byChannels.pixels, byColour.pixels, byColour.pixelBytes))
-            << angle;
+        EXPECT_EQ(0, std::memcmp(byChannels.pixels, byColour.pixels, byColour.pixelBytes)) << angle;
     }
 }
 

@@ -10,7 +10,8 @@
 namespace TestSupport {
 
 ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "levelora-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "levelora-test-XXXXXX").string();
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (mkdtemp(buf.data()) == nullptr) {
@@ -35,7 +36,9 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 BmpBase::CBitmap24 PatternBitmap(uint32_t rows, uint32_t cols) {
     BmpBase::CBitmap24 bmp;

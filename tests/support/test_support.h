@@ -13,7 +13,7 @@ namespace TestSupport {
 // A fresh folder under the system's temp folder, removed with its contents
 // when the object goes away.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -22,7 +22,7 @@ public:
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
