@@ -15,38 +15,16 @@
 // passed as its own destination, an empty source, or one beyond the
 // 65534 x 65534 size limit that the 16-bit sizes of the analysis impose;
 // AutoRotate likewise refuses missing paths.
-#include <memory>
-
 #include "binarizer/binarizer.h"
 #include "bmpbase/planes.h"
 #include "bmpbase/size_limits.h"
 #include "deskew/deskewer.h"
 #include "diagnostics.h"
 #include "skewmend.h"
+#include "working_page.h"
 
 using BmpBase::CBitmap24;
 using Skewmend::Log;
-
-namespace {
-
-// Pages with more pixels than this are analysed at half resolution.
-constexpr uint32_t kMaxFullSizeAnalysisPixels = 1048576;
-
-// The working page: every second row and column of `src`, from the first.
-void Subsample(const CBitmap24& src, CBitmap24& half) {
-    half.Allocate(src.height / 2, src.width / 2);
-    for (uint32_t r = 0; r < half.height; ++r) {
-        const uint8_t* from = src.PixelAt(2 * r, 0);
-        uint8_t* to = half.PixelAt(r, 0);
-        for (uint32_t c = 0; c < half.width; ++c) {
-            to[3 * c] = from[6 * c];
-            to[3 * c + 1] = from[6 * c + 1];
-            to[3 * c + 2] = from[6 * c + 2];
-        }
-    }
-}
-
-}  // namespace
 
 extern "C" SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const CBitmap24* src, CBitmap24* dst,
                                                        int cornerOption, int* angleOut) {
@@ -66,13 +44,8 @@ extern "C" SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const CBitmap24* src, CBi
         return false;
     }
 
-    std::unique_ptr<CBitmap24> reduced;
-    const CBitmap24* work = src;
-    if (src->height * src->width > kMaxFullSizeAnalysisPixels) {
-        reduced = std::make_unique<CBitmap24>();
-        Subsample(*src, *reduced);
-        work = reduced.get();
-    }
+    const Skewmend::WorkingPage working(*src);
+    const CBitmap24* work = &working.Page();
 
     BmpBase::GreyImage grey;
     BmpBase::GetGreyImage(*work, grey);
