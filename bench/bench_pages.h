@@ -72,7 +72,7 @@ inline BmpBase::GreyImage TextPage(int dpi, double tiltDeg = 0.0) {
     return page;
 }
 
-// The same page as a 24-bit picture (grey in all three channels).
+// The same page as a 24-bit colour picture: cream paper, dark blue ink.
 inline BmpBase::CBitmap24 TextPageBitmap(int dpi, double tiltDeg = 0.0) {
     const BmpBase::GreyImage grey = TextPage(dpi, tiltDeg);
     BmpBase::CBitmap24 bmp;
@@ -80,7 +80,10 @@ inline BmpBase::CBitmap24 TextPageBitmap(int dpi, double tiltDeg = 0.0) {
     for (uint32_t r = 0; r < grey.height; ++r) {
         uint8_t* p = bmp.PixelAt(r, 0);
         for (uint32_t c = 0; c < grey.width; ++c) {
-            p[3 * c] = p[3 * c + 1] = p[3 * c + 2] = grey.rows[r][c];
+            const int g = grey.rows[r][c];
+            p[3 * c] = static_cast<uint8_t>(g > 20 ? g - 20 : 0);
+            p[3 * c + 1] = static_cast<uint8_t>(g);
+            p[3 * c + 2] = static_cast<uint8_t>(g < 128 ? g / 2 : (g + 10 > 255 ? 255 : g + 10));
         }
     }
     return bmp;
