@@ -323,3 +323,27 @@ TEST(Binarizer, ImageOf65534ColumnsIsAccepted) {
     EXPECT_EQ(o.mask.Count(), 100u);
     EXPECT_EQ(o.background, 220);
 }
+
+TEST(ApplyThreshold, MatchesThePlainRuleForEveryThreshold) {
+    GreyImage img(37, 29);
+    uint32_t seed = 99;
+    for (size_t i = 0; i < img.ElementCount(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        img.Data()[i] = static_cast<uint8_t>(seed >> 24);
+    }
+    Binarizer b(img);
+    for (int32_t t = -1; t <= 257; ++t) {
+        PixelMask expected(img.ElementCount());
+        for (size_t i = 0; i < img.ElementCount(); ++i) {
+            if (img.Data()[i] < t) {
+                expected.Set(i);
+            }
+        }
+        if (expected.Count() > img.ElementCount() / 2) {
+            expected.InvertAll();
+        }
+        PixelMask mask;
+        b.ApplyThreshold(mask, t);
+        ASSERT_EQ(mask, expected) << t;
+    }
+}
