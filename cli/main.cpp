@@ -3,6 +3,7 @@
 // This first form offers two commands on 24-bit BMP files:
 //   skewmend rotate INPUT -o OUTPUT --angle DEGREES [--corner white|black]
 //   skewmend auto INPUT -o OUTPUT [--corner white|black|paper]
+// and, through precise_command.h, `auto --precise` and `estimate --precise`.
 // `auto` straightens the page and prints the angle it was turned by (or
 // found but left alone, for 3 degrees or less). The engine's own log lines
 // go to standard output as well.
@@ -13,13 +14,17 @@
 #include <string>
 
 #include "bmpbase/bitmap24.h"
+#include "precise_command.h"
 #include "skewmend.h"
 
 namespace {
 
 int Usage() {
-    std::cerr << "usage: skewmend rotate INPUT -o OUTPUT --angle DEGREES [--corner white|black]\n"
-                 "       skewmend auto INPUT -o OUTPUT [--corner white|black|paper]\n";
+    std::cerr
+        << "usage: skewmend rotate INPUT -o OUTPUT --angle DEGREES [--corner white|black]\n"
+           "       skewmend auto INPUT -o OUTPUT [--corner white|black|paper]\n"
+           "       skewmend auto --precise INPUT -o OUTPUT [--min-confidence X] [--min-angle D]\n"
+           "       skewmend estimate --precise INPUT [--report FILE]\n";
     return 2;
 }
 
@@ -86,6 +91,9 @@ int AutoCommand(const Arguments& a) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         return Usage();
+    }
+    if (SkewmendCli::IsPreciseCommand(argc, argv)) {
+        return SkewmendCli::RunPreciseCommand(argc, argv);
     }
     const std::string command = argv[1];
     Arguments a;
