@@ -1,10 +1,10 @@
 // Stand-ins for the binarization methods that are not built yet.
 //
-// The dispatcher already recognises "dotsu", "sauvola" and "best", and the
-// Otsu method already calls the local optimisation. Until those methods
-// exist, each stand-in below says on the log that its method is not
-// available and does the nearest thing that is: the global Otsu
-// binarization, or (for the optimisation) leaving the threshold as it is.
+// The dispatcher already recognises "best", and the Otsu method already
+// calls the local optimisation. Until those methods exist, each stand-in
+// below says on the log that its method is not available and does the
+// nearest thing that is: the global Otsu binarization, or (for the
+// optimisation) leaving the threshold as it is.
 // This file goes away as a whole when the real methods arrive.
 #include "binarizer/binarizer.h"
 #include "diagnostics.h"
@@ -20,14 +20,6 @@ void FallBackToOtsu(Binarizer& binarizer, const char* method, PixelMask& result)
 }
 
 }  // namespace
-
-void Binarizer::Binarize_DistributedOtsu(PixelMask& result) {
-    FallBackToOtsu(*this, "Binarizer::Binarize_DistributedOtsu", result);
-}
-
-void Binarizer::Binarize_Sauvola(PixelMask& result, int32_t /*R*/, double /*k*/) {
-    FallBackToOtsu(*this, "Binarizer::Binarize_Sauvola", result);
-}
 
 void Binarizer::Binarize_Best(PixelMask& result) {
     FallBackToOtsu(*this, "Binarizer::Binarize_Best", result);
