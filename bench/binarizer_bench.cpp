@@ -22,9 +22,27 @@ const BmpBase::GreyImage& Page(int dpi) {
     return *page;
 }
 
+// The same page lit unevenly: the grey level falls linearly to 30 % from the
+// left edge to the right one, which sends "best" to Sauvola.
+const BmpBase::GreyImage& UnevenPage(int dpi) {
+    static std::map<int, std::unique_ptr<BmpBase::GreyImage>> pages;
+    auto& page = pages[dpi];
+    if (!page) {
+        page = std::make_unique<BmpBase::GreyImage>(Page(dpi));
+        for (uint32_t r = 0; r < page->height; ++r) {
+            for (uint32_t c = 0; c < page->width; ++c) {
+                const uint32_t scale = 100 - 70 * c / page->width;
+                page->rows[r][c] = static_cast<uint8_t>(page->rows[r][c] * scale / 100);
+            }
+        }
+    }
+    return *page;
+}
+
 template <typename Run>
-void BinarizePage(benchmark::State& state, Run run) {
-    const BmpBase::GreyImage& page = Page(static_cast<int>(state.range(0)));
+void BinarizePage(benchmark::State& state, Run run, bool uneven = false) {
+    const int dpi = static_cast<int>(state.range(0));
+    const BmpBase::GreyImage& page = uneven ? UnevenPage(dpi) : Page(dpi);
     for (auto _ : state) {
         Skewmend::Binarizer binarizer(page);
         Skewmend::PixelMask mask;
@@ -50,8 +68,19 @@ void BM_DistributedOtsu(benchmark::State& state) {
     });
 }
 
+void BM_Best(benchmark::State& state) {
+    BinarizePage(state, [](Skewmend::Binarizer& b, Skewmend::PixelMask& m) { b.Binarize_Best(m); });
+}
+
+void BM_BestUneven(benchmark::State& state) {
+    BinarizePage(
+        state, [](Skewmend::Binarizer& b, Skewmend::PixelMask& m) { b.Binarize_Best(m); }, true);
+}
+
 }  // namespace
 
 BENCHMARK(BM_FlatRegions)->Arg(150)->Arg(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sauvola)->Arg(150)->Arg(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DistributedOtsu)->Arg(150)->Arg(300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Best)->Arg(150)->Arg(300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BestUneven)->Arg(150)->Arg(300)->Unit(benchmark::kMillisecond);

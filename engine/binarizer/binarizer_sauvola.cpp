@@ -177,7 +177,9 @@ void Binarizer::WindowStats(uint32_t top, uint32_t left, double& mean, double& d
 }
 
 void Binarizer::RevertIfInverted() {
-    GetCCInfo();  // the paper's label; does nothing when already known
+    if (!ccInfoDone) {
+        GetCCInfo();  // the paper's label, when no caller has asked for it yet
+    }
     if (height < 3 || width < 3) {
         return;
     }
