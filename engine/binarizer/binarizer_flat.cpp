@@ -17,6 +17,9 @@
 // pixel is a single region although its ends differ by far more than the
 // tolerance), so a pixel that only matches its down-left neighbour starts a
 // label of its own, and left and up-left are not united with each other.
+// The tile is copied transposed into a small buffer first, so that the
+// column-by-column scan reads memory in order.
+//
 // After all tiles, the pixels on both sides of every tile border are
 // compared and matching labels are united in one large table; resolving it
 // maps every label to the smallest label of its class.
@@ -60,62 +63,78 @@ void UniteIfLabelled(EquivalenceTable& table, uint32_t a, uint32_t b) {
 
 void Binarizer::LabelTile(uint32_t& counter, const RegionRect& tile) {
     const uint32_t base = counter;
+    const uint32_t rows = static_cast<uint32_t>(tile.lastRow - tile.firstRow + 1);
+    const uint32_t cols = static_cast<uint32_t>(tile.lastCol - tile.firstCol + 1);
+    const uint32_t room = kMaxFlatLabels - base;  // labels still available
     EquivalenceTable table(tileSize * tileSize + 1);
     const int32_t tol = regionTolerance;
-    uint32_t** lab = labels.rows;
-    uint8_t** g = grey.rows;
 
-    bool exhausted = false;
-    for (uint32_t c = tile.firstCol; c <= tile.lastCol && !exhausted; ++c) {
-        const bool hasLeft = c > tile.firstCol;
-        for (uint32_t r = tile.firstRow; r <= tile.lastRow; ++r) {
-            const uint8_t v = g[r][c];
-            const bool hasUp = r > tile.firstRow;
-            const bool upMatch = hasUp && Matches(v, g[r - 1][c], tol);
-            const bool upLeftMatch = hasUp && hasLeft && Matches(v, g[r - 1][c - 1], tol);
-            const bool leftMatch = hasLeft && Matches(v, g[r][c - 1], tol);
-            const bool downLeftMatch =
-                hasLeft && r < tile.lastRow && Matches(v, g[r + 1][c - 1], tol);
-            if (upMatch) {
-                const uint32_t l = lab[r - 1][c];
-                lab[r][c] = l;
-                if (upLeftMatch && lab[r - 1][c - 1] != l) {
-                    table.Union(lab[r - 1][c - 1] - base, l - base);
-                }
-                if (leftMatch && lab[r][c - 1] != l) {
-                    table.Union(lab[r][c - 1] - base, l - base);
-                }
-                if (downLeftMatch && lab[r + 1][c - 1] != l) {
-                    table.Union(lab[r + 1][c - 1] - base, l - base);
-                }
-            } else if (upLeftMatch) {
-                const uint32_t l = lab[r - 1][c - 1];
-                lab[r][c] = l;
-                if (downLeftMatch && lab[r + 1][c - 1] != l) {
-                    table.Union(lab[r + 1][c - 1] - base, l - base);
-                }
-            } else if (leftMatch) {
-                lab[r][c] = lab[r][c - 1];
-            } else {
-                if (counter >= kMaxFlatLabels) {
-                    exhausted = true;
-                    break;
-                }
-                ++counter;
-                lab[r][c] = counter;
-            }
+    // The tile is scanned column by column; a transposed copy makes that
+    // scan sequential in memory. Labels here count from 1 within the tile
+    // (the tile table's labels); 0 is no label.
+    std::vector<uint8_t> g(static_cast<size_t>(rows) * cols);
+    std::vector<uint32_t> lab(g.size(), 0);
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint8_t* src = grey.rows[tile.firstRow + r] + tile.firstCol;
+        for (uint32_t c = 0; c < cols; ++c) {
+            g[static_cast<size_t>(c) * rows + r] = src[c];
         }
     }
 
-    // Every label of a class becomes the class's smallest label. Pixels left
-    // at 0 by the label limit stay unlabelled.
-    const std::vector<uint32_t> map = table.MinimumMap(counter - base);
-    for (uint32_t r = tile.firstRow; r <= tile.lastRow; ++r) {
-        for (uint32_t c = tile.firstCol; c <= tile.lastCol; ++c) {
-            const uint32_t l = lab[r][c];
-            if (l != 0 && map[l - base] != 0) {
-                lab[r][c] = base + map[l - base];
+    uint32_t issued = 0;
+    bool exhausted = false;
+    for (uint32_t c = 0; c < cols && !exhausted; ++c) {
+        const bool hasLeft = c > 0;
+        const size_t column = static_cast<size_t>(c) * rows;
+        for (uint32_t r = 0; r < rows; ++r) {
+            const size_t i = column + r;
+            const size_t left = i - rows;  // used only when hasLeft
+            const uint8_t v = g[i];
+            const bool hasUp = r > 0;
+            const bool upMatch = hasUp && Matches(v, g[i - 1], tol);
+            const bool upLeftMatch = hasUp && hasLeft && Matches(v, g[left - 1], tol);
+            const bool leftMatch = hasLeft && Matches(v, g[left], tol);
+            const bool downLeftMatch = hasLeft && r + 1 < rows && Matches(v, g[left + 1], tol);
+            if (upMatch) {
+                const uint32_t l = lab[i - 1];
+                lab[i] = l;
+                if (upLeftMatch && lab[left - 1] != l) {
+                    table.Union(lab[left - 1], l);
+                }
+                if (leftMatch && lab[left] != l) {
+                    table.Union(lab[left], l);
+                }
+                if (downLeftMatch && lab[left + 1] != l) {
+                    table.Union(lab[left + 1], l);
+                }
+            } else if (upLeftMatch) {
+                const uint32_t l = lab[left - 1];
+                lab[i] = l;
+                if (downLeftMatch && lab[left + 1] != l) {
+                    table.Union(lab[left + 1], l);
+                }
+            } else if (leftMatch) {
+                lab[i] = lab[left];
+            } else {
+                if (issued >= room) {
+                    exhausted = true;
+                    break;
+                }
+                lab[i] = ++issued;
             }
+        }
+    }
+    counter = base + issued;
+
+    // Every label of a class becomes the class's smallest label, counted on
+    // from the labels of the earlier tiles. Pixels left without a label by
+    // the label limit stay unlabelled (0).
+    const std::vector<uint32_t> map = table.MinimumMap(issued);
+    for (uint32_t r = 0; r < rows; ++r) {
+        uint32_t* dst = labels.rows[tile.firstRow + r] + tile.firstCol;
+        for (uint32_t c = 0; c < cols; ++c) {
+            const uint32_t l = lab[static_cast<size_t>(c) * rows + r];
+            dst[c] = l == 0 ? 0 : base + (map[l] != 0 ? map[l] : l);
         }
     }
 }
@@ -225,10 +244,6 @@ void Binarizer::GetCCInfo() {
     for (uint32_t i = 0; i < keptCount; ++i) {
         map[kept[i].second] = i + 1;
     }
-    for (size_t i = 0; i < n; ++i) {
-        p[i] = map[p[i]];
-    }
-
     backgroundSizes.clear();
     backgrounds.clear();
     for (const Entry& e : kept) {
@@ -240,18 +255,37 @@ void Binarizer::GetCCInfo() {
         box.lastCol = 0;
         backgrounds.push_back(box);
     }
+
+    // One pass rewrites the labels and finds the kept regions' boxes: within
+    // a row the first and the last column of each kept label, merged into
+    // its box at the end of the row.
+    std::vector<uint32_t> rowFirst(keptCount);
+    std::vector<uint32_t> rowLast(keptCount);
+    std::vector<uint8_t> inRow(keptCount);
     for (uint32_t r = 0; r < height; ++r) {
-        const uint32_t* row = labels.rows[r];
+        uint32_t* row = labels.rows[r];
+        std::fill(inRow.begin(), inRow.end(), uint8_t{0});
         for (uint32_t c = 0; c < width; ++c) {
-            const uint32_t l = row[c];
-            if (l == 0 || l > keptCount) {
+            const uint32_t l = map[row[c]];
+            row[c] = l;
+            const uint32_t k = l - 1;  // wraps for label 0
+            if (k < keptCount) {
+                if (inRow[k] == 0) {
+                    inRow[k] = 1;
+                    rowFirst[k] = c;
+                }
+                rowLast[k] = c;
+            }
+        }
+        for (uint32_t k = 0; k < keptCount; ++k) {
+            if (inRow[k] == 0) {
                 continue;
             }
-            RegionRect& box = backgrounds[l - 1];
+            RegionRect& box = backgrounds[k];
             box.firstRow = std::min(box.firstRow, static_cast<uint16_t>(r));
-            box.lastRow = std::max(box.lastRow, static_cast<uint16_t>(r));
-            box.firstCol = std::min(box.firstCol, static_cast<uint16_t>(c));
-            box.lastCol = std::max(box.lastCol, static_cast<uint16_t>(c));
+            box.lastRow = static_cast<uint16_t>(r);
+            box.firstCol = std::min(box.firstCol, static_cast<uint16_t>(rowFirst[k]));
+            box.lastCol = std::max(box.lastCol, static_cast<uint16_t>(rowLast[k]));
         }
     }
     ccInfoDone = true;
