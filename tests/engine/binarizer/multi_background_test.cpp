@@ -77,16 +77,6 @@ TEST(MultiBackgroundOtsu, UniformBoxContributesNoInk) {
     EXPECT_EQ(result.Count(), 0u);
 }
 
-TEST(MultiBackgroundOtsu, BoxCoveringTheWholePageIsPlainOtsu) {
-    const BmpBase::GreyImage g = BandPage(100, 0);
-    Binarizer b(g);
-    PixelMask result;
-    CaptureStdout();
-    b.Binarize_MultiBackgroundOtsu(result);
-    EXPECT_EQ(GetCapturedStdout(), "Total regions: 1\nUsed regions: 1\n");
-    EXPECT_EQ(result, MaskWhere(100, 100, IsMark));
-}
-
 TEST(ApplyThresholdWithin, MajorityRuleCountsOnlyTheSelection) {
     // Selected: three dark pixels (10) and one light (200); the many
     // unselected light pixels do not count, so the selection is turned over.
@@ -106,12 +96,4 @@ TEST(ApplyThresholdWithin, MajorityRuleCountsOnlyTheSelection) {
         MaskWhere(4, 4, [](uint32_t r, uint32_t c) { return r == 0 && (c == 0 || c == 3); });
     b.ApplyThresholdWithin(half, 100, out);
     EXPECT_EQ(out, MaskWhere(4, 4, [](uint32_t r, uint32_t c) { return r == 0 && c == 0; }));
-}
-
-TEST(ApplyThresholdWithin, ThresholdZeroSetsNothing) {
-    Binarizer b(Page(4, 4, [](uint32_t r, uint32_t c) { return static_cast<int>(r * 4 + c); }));
-    PixelMask out;
-    b.ApplyThresholdWithin(MaskWhere(4, 4, [](uint32_t, uint32_t) { return true; }), 0, out);
-    EXPECT_EQ(out.size(), 16u);
-    EXPECT_EQ(out.Count(), 0u);
 }

@@ -47,25 +47,6 @@ TEST(SauvolaWindow, TablesAndDirectSumsGiveIdenticalStatistics) {
     }
 }
 
-TEST(SauvolaWindow, FlatWindowHasTheDeviationFloor) {
-    Binarizer b(Page(30, 30, [](uint32_t, uint32_t) { return 200; }));
-    b.BuildIntegralTables();
-    double mean = 0, deviation = 0;
-    b.WindowStats(3, 4, mean, deviation);
-    EXPECT_EQ(mean, 200.0);
-    EXPECT_DOUBLE_EQ(deviation, 0.001);
-}
-
-TEST(SauvolaWindow, TablesAreBuiltOnlyOnce) {
-    Binarizer b(Page(25, 25, [](uint32_t, uint32_t) { return 10; }));
-    b.BuildIntegralTables();
-    b.grey.rows[0][0] = 99;
-    b.BuildIntegralTables();
-    EXPECT_EQ(b.sumTable.rows[1][1], 10u);
-    EXPECT_EQ(b.sumTable.rows[25][25], 25u * 25u * 10u);
-    EXPECT_EQ(b.sqSumTable.rows[25][25], 25u * 25u * 100u);
-}
-
 TEST(Sauvola, BlackSquareOnGrey200IsExactlyTheInk) {
     BmpBase::GreyImage g = Page(60, 70, [](uint32_t, uint32_t) { return 200; });
     FillRect(g, 20, 29, 30, 39, 0);
