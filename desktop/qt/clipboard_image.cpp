@@ -1,11 +1,14 @@
 // QImage formats map onto the depths a BMP file can hold. Formats without a
 // direct equivalent are converted the way the system's own bitmap query
 // would deliver them: other 16-bit layouts to 5-5-5, RGB byte order to BGR,
-// and everything else (alpha variants, higher precision) to 32 bits.
+// and everything else (higher precision, other byte orders) to 32 bits.
+// Pictures with transparency are laid on white first.
 #include "clipboard_image.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include <QPainter>
 
 namespace LeveloraDesk {
 
@@ -20,6 +23,16 @@ uint32_t TableEntry(QRgb colour) {
 
 ClipboardBitmap ToClipboardBitmap(const QImage& source) {
     QImage image = source;
+    if (image.hasAlphaChannel()) {
+        // A bitmap has no transparency: see-through parts of the picture
+        // become white, the colour of paper, rather than black.
+        QImage opaque(image.size(), QImage::Format_RGB32);
+        opaque.fill(Qt::white);
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        image = opaque;
+    }
     ClipboardBitmap out;
     switch (image.format()) {
         case QImage::Format_Mono:

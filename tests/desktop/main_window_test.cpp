@@ -200,6 +200,22 @@ TEST_F(MainWindowTest, PasteOfOneBitClipboardImageGivesTwentyFourBitPicture) {
     EXPECT_TRUE(window.AngleEdit()->text().isEmpty());
 }
 
+TEST_F(MainWindowTest, PasteOfTransparentImageLaysItOnWhite) {
+    QImage clear(3, 2, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    clear.setPixel(0, 0, qRgba(0, 0, 255, 255));
+    QGuiApplication::clipboard()->setImage(clear);
+    window.CommandAction(kCmdPaste)->trigger();
+    ASSERT_TRUE(state.ImageOpen);
+    const uint8_t* top = state.SourceImage.PixelAt(1, 0);
+    EXPECT_EQ(top[0], 255);  // opaque blue kept
+    EXPECT_EQ(top[2], 0);
+    const uint8_t* clearPixel = state.SourceImage.PixelAt(0, 2);
+    EXPECT_EQ(clearPixel[0], 255);
+    EXPECT_EQ(clearPixel[1], 255);
+    EXPECT_EQ(clearPixel[2], 255);
+}
+
 TEST_F(MainWindowTest, PasteWithTextOnTheClipboardDoesNothing) {
     QGuiApplication::clipboard()->setText("not a picture");
     window.CommandAction(kCmdPaste)->trigger();
