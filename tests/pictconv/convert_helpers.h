@@ -28,11 +28,4 @@ int MaxDifference(const BmpBase::CBitmap24& a, const BmpBase::CBitmap24& b);
 // A smooth colour picture (JPEG reproduces it closely).
 BmpBase::CBitmap24 GradientBitmap(uint32_t rows, uint32_t cols);
 
-// A copy of a packed header field: test macros bind references to their
-// arguments, which a packed (misaligned) field cannot give.
-template <typename T>
-T Field(T value) {
-    return value;
-}
-
 }  // namespace PictconvTest

@@ -19,7 +19,6 @@
 
 using BmpBase::CBitmap24;
 using PictconvTest::Displayed;
-using PictconvTest::Field;
 using PictconvTest::RunConverter;
 using TestSupport::ScratchDir;
 
@@ -124,8 +123,8 @@ TEST_P(JpegDensity, BecomesPixelsPerMetre) {
     spec.jfif = k.jfif;
     PictconvTest::WriteJpeg(dir.File("in.jpg"), PictconvTest::Flat(kW, kH, {128}), spec);
     const CBitmap24 bmp = Convert(Jpg2Bmp, dir.File("in.jpg"), dir.File("out.bmp"));
-    EXPECT_EQ(Field(bmp.infoHeader.biXPelsPerMeter), k.xPpm);
-    EXPECT_EQ(Field(bmp.infoHeader.biYPelsPerMeter), k.yPpm);
+    EXPECT_EQ(bmp.infoHeader.biXPelsPerMeter, k.xPpm);
+    EXPECT_EQ(bmp.infoHeader.biYPelsPerMeter, k.yPpm);
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, JpegDensity,
@@ -331,13 +330,13 @@ TEST(PngResolution, MetreUnitIsCarriedAndUnknownUnitIsNot) {
     const PngCase flat{"", spec, {1}, {}, {}, {}};
     PictconvTest::WritePng(dir.File("m.png"), kW, kH, spec, PngRows(flat));
     const CBitmap24 metre = Convert(Png2Bmp, dir.File("m.png"), dir.File("m.bmp"));
-    EXPECT_EQ(Field(metre.infoHeader.biXPelsPerMeter), 11811);
-    EXPECT_EQ(Field(metre.infoHeader.biYPelsPerMeter), 5906);
+    EXPECT_EQ(metre.infoHeader.biXPelsPerMeter, 11811);
+    EXPECT_EQ(metre.infoHeader.biYPelsPerMeter, 5906);
     spec.physUnit = PNG_RESOLUTION_UNKNOWN;
     PictconvTest::WritePng(dir.File("u.png"), kW, kH, spec, PngRows(flat));
     const CBitmap24 unknown = Convert(Png2Bmp, dir.File("u.png"), dir.File("u.bmp"));
-    EXPECT_EQ(Field(unknown.infoHeader.biXPelsPerMeter), 0);
-    EXPECT_EQ(Field(unknown.infoHeader.biYPelsPerMeter), 0);
+    EXPECT_EQ(unknown.infoHeader.biXPelsPerMeter, 0);
+    EXPECT_EQ(unknown.infoHeader.biYPelsPerMeter, 0);
 }
 
 // ---------------------------------------------------------------- TIFF
@@ -514,8 +513,8 @@ TEST_P(TiffResolution, BecomesPixelsPerMetre) {
     spec.resUnit = k.unit;
     PictconvTest::WriteTiff(dir.File("in.tif"), kW, kH, spec, TiffRows(spec));
     const CBitmap24 bmp = Convert(Tif2Bmp, dir.File("in.tif"), dir.File("out.bmp"));
-    EXPECT_EQ(Field(bmp.infoHeader.biXPelsPerMeter), k.xPpm);
-    EXPECT_EQ(Field(bmp.infoHeader.biYPelsPerMeter), k.yPpm);
+    EXPECT_EQ(bmp.infoHeader.biXPelsPerMeter, k.xPpm);
+    EXPECT_EQ(bmp.infoHeader.biYPelsPerMeter, k.yPpm);
 }
 
 INSTANTIATE_TEST_SUITE_P(

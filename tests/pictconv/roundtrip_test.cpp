@@ -11,7 +11,6 @@
 
 using BmpBase::CBitmap24;
 using PictconvTest::Converter;
-using PictconvTest::Field;
 using PictconvTest::GradientBitmap;
 using PictconvTest::MaxDifference;
 using PictconvTest::RunConverter;
@@ -88,7 +87,7 @@ TEST_P(RoundTrip, TopDownSourceKeepsItsDisplayedOrientation) {
                   topDown.PixelAt(r, 0));
     }
     const CBitmap24 back = Cycle(topDown);
-    EXPECT_GT(Field(back.infoHeader.biHeight), 0);
+    EXPECT_GT(back.infoHeader.biHeight, 0);
     EXPECT_LE(MaxDifference(back, bottomUp), GetParam().tolerance);
 }
 
@@ -97,27 +96,27 @@ TEST_P(RoundTrip, ResolutionSurvives) {
     page.infoHeader.biXPelsPerMeter = k300DpiPpm;
     page.infoHeader.biYPelsPerMeter = k200DpiPpm;
     const CBitmap24 back = Cycle(page);
-    EXPECT_EQ(Field(back.infoHeader.biXPelsPerMeter), k300DpiPpm);
-    EXPECT_EQ(Field(back.infoHeader.biYPelsPerMeter), k200DpiPpm);
+    EXPECT_EQ(back.infoHeader.biXPelsPerMeter, k300DpiPpm);
+    EXPECT_EQ(back.infoHeader.biYPelsPerMeter, k200DpiPpm);
 }
 
 TEST_P(RoundTrip, UnknownResolutionStaysUnknown) {
     const CBitmap24 back = Cycle(GradientBitmap(8, 8));
-    EXPECT_EQ(Field(back.infoHeader.biXPelsPerMeter), 0);
-    EXPECT_EQ(Field(back.infoHeader.biYPelsPerMeter), 0);
+    EXPECT_EQ(back.infoHeader.biXPelsPerMeter, 0);
+    EXPECT_EQ(back.infoHeader.biYPelsPerMeter, 0);
 }
 
 TEST_P(RoundTrip, WritesPlainBottomUp24BitBmp) {
     const CBitmap24 back = Cycle(GradientBitmap(5, 7));
-    EXPECT_EQ(Field(back.fileHeader.bfType), BmpBase::kBmpMagic);
-    EXPECT_EQ(Field(back.fileHeader.bfOffBits), 54u);
-    EXPECT_EQ(Field(back.fileHeader.bfSize), 54u + 5u * 24u);
-    EXPECT_EQ(Field(back.infoHeader.biSize), 40u);
-    EXPECT_EQ(Field(back.infoHeader.biBitCount), 24);
-    EXPECT_EQ(Field(back.infoHeader.biCompression), 0u);
-    EXPECT_EQ(Field(back.infoHeader.biHeight), 5);
-    EXPECT_EQ(Field(back.infoHeader.biWidth), 7);
-    EXPECT_EQ(Field(back.infoHeader.biSizeImage), 5u * 24u);
+    EXPECT_EQ(back.fileHeader.bfType, BmpBase::kBmpMagic);
+    EXPECT_EQ(+back.fileHeader.bfOffBits, 54u);
+    EXPECT_EQ(+back.fileHeader.bfSize, 54u + 5u * 24u);
+    EXPECT_EQ(back.infoHeader.biSize, 40u);
+    EXPECT_EQ(back.infoHeader.biBitCount, 24);
+    EXPECT_EQ(back.infoHeader.biCompression, 0u);
+    EXPECT_EQ(back.infoHeader.biHeight, 5);
+    EXPECT_EQ(back.infoHeader.biWidth, 7);
+    EXPECT_EQ(back.infoHeader.biSizeImage, 5u * 24u);
     EXPECT_EQ(TestSupport::ReadBytes(dir.File("out.bmp")).size(), 54u + 5u * 24u);
     for (uint32_t r = 0; r < back.height; ++r) {
         const uint8_t* pad = back.PixelAt(r, 0) + 21;
