@@ -60,8 +60,10 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
     }
     try {
         if (!Decode(path, format, page)) {
-            error = path + ": damaged, truncated or unsupported " + FormatName(format) +
-                    " picture (pictures must be smaller than 65535 pixels on a side)";
+            error =
+                path + ": damaged, truncated or unsupported " + FormatName(format) + " picture (" +
+                (format == ImageFormat::kBmp ? "BMP pictures must be 24-bit uncompressed; " : "") +
+                "pictures must be smaller than 65535 pixels on a side)";
             return false;
         }
     } catch (const std::bad_alloc&) {

@@ -219,3 +219,34 @@ TEST_F(SkewmendTool, MissingInputFailsThatPageOnly) {
 
 }  // namespace
 }  // namespace CliTest
+
+namespace CliTest {
+namespace {
+
+using SkewmendTool = CliTestBase;
+
+TEST_F(SkewmendTool, BmpOfAnotherDepthIsRefusedWithTheReason) {
+    TestSupport::WriteBytes(File("deep.bmp"), TestSupport::BmpFileBytes(4, 4, 32, 0, 54, 64));
+    const ToolRun run = Run({"estimate", "deep.bmp"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("deep.bmp: failed: deep.bmp: damaged, truncated or unsupported BMP "
+                           "picture (BMP pictures must be 24-bit uncompressed;"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST_F(SkewmendTool, PaperCornersTakeThePageBackground) {
+    WritePage("a.bmp", 8, "bmp");
+    const ToolRun run = Run({"auto", "a.bmp", "--output=b.bmp", "--corner=paper", "--jobs=1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    BmpBase::CBitmap24 turned;
+    ASSERT_TRUE(turned.Read(File("b.bmp").c_str()));
+    // The synthetic paper is blue 228, green 238, red 244.
+    const uint8_t* corner = turned.PixelAt(0, 0);
+    EXPECT_NEAR(corner[0], 228, 2);
+    EXPECT_NEAR(corner[1], 238, 2);
+    EXPECT_NEAR(corner[2], 244, 2);
+}
+
+}  // namespace
+}  // namespace CliTest
