@@ -101,12 +101,22 @@ void RotateChannel(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src,
     const int32_t lastRow = static_cast<int32_t>(srcHeight) - 1;
     const int32_t lastCol = static_cast<int32_t>(srcWidth) - 1;
     const uint32_t srcStride = src.stride;
+    const uint8_t white[3] = {255, 255, 255};
+    const ColourRowFn kernel = ColourRowKernel();
     for (int32_t r = 0; r < g.height; ++r) {
         const double i = static_cast<double>(r - g.offX);
         const double ic = i * g.cosTheta;
         const double is = i * g.sinTheta;
         uint8_t* out = dst.PixelAt(static_cast<uint32_t>(r), 0) + channel;
-        for (int32_t k = 0; k < g.width; ++k, out += 3) {
+        int32_t k = 0;
+        if (kernel != nullptr) {
+            const ColourRowArgs args{
+                out - channel, terms.jc.data(), terms.js.data(), g.width, ic,    is,
+                src.pixels,    srcStride,       lastRow,         lastCol, white, channel};
+            k = kernel(args);
+            out += 3 * k;
+        }
+        for (; k < g.width; ++k, out += 3) {
             const Sample sm = Locate(ic + terms.js[k], terms.jc[k] - is, lastRow, lastCol);
             if (!sm.covered) {
                 *out = 255;
@@ -186,9 +196,9 @@ bool Rotator::Rotate(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, con
         uint8_t* out = dst.PixelAt(static_cast<uint32_t>(r), 0);
         int32_t k = 0;
         if (kernel != nullptr) {
-            const ColourRowArgs args{out,      terms.jc.data(), terms.js.data(), g.width, ic,
-                                     is,       src.pixels,      srcStride,       lastRow, lastCol,
-                                     uncovered};
+            const ColourRowArgs args{
+                out,        terms.jc.data(), terms.js.data(), g.width, ic,        is,
+                src.pixels, srcStride,       lastRow,         lastCol, uncovered, -1};
             k = kernel(args);
             out += 3 * k;
         }

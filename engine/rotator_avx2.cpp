@@ -2,10 +2,10 @@
 //
 // Each step computes the four source positions x = ic + js[k] and
 // y = jc[k] - is as one vector, floors them by truncation (minus one for
-// negatives), tests coverage, and gathers for every covered lane the six
+// negatives), tests coverage, and loads for every covered lane the six
 // bytes of the two neighbouring source pixels in each of the two source
-// rows (two 32-bit gathers per row, at the pixel and two bytes further on,
-// so nothing past the second pixel is read). The bilinear value of each
+// rows (two 32-bit words per row, at the pixel and two bytes further on, so
+// nothing past the second pixel is read). The bilinear value of each
 // channel is then formed lane by lane with the very operations of the
 // scalar code, ((p00 (1-dx)) (1-dy) + (p01 (1-dx)) dy) + (p10 dx) (1-dy))
 // + (p11 dx) dy, rounded by adding 0.5 and truncating, and limited to 255.
@@ -38,7 +38,25 @@ __attribute__((target("avx2"))) inline __m128i ByteOfEachLane(int b) {
                          -1);
 }
 
-__attribute__((target("avx2"))) int32_t ColourRowAvx2(const ColourRowArgs& a) {
+// Writes four pixels held as B | G << 8 | R << 16 in the 32-bit lanes: all
+// twelve bytes, or byte `channel` of each pixel only.
+__attribute__((target("avx2"))) inline void StorePixels(uint8_t* out, __m128i pixels, __m128i pack,
+                                                        int channel) {
+    alignas(16) uint8_t bytes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), _mm_shuffle_epi8(pixels, pack));
+    if (channel < 0) {
+        __builtin_memcpy(out, bytes, 12);
+        return;
+    }
+    for (int q = 0; q < 4; ++q) {
+        out[3 * q + channel] = bytes[3 * q + channel];
+    }
+}
+
+// Channel: -1 for all three, else the one byte to write. A template, so
+// that each form gets its own fully unrolled loop.
+template <int Channel>
+__attribute__((target("avx2"))) int32_t RowAvx2(const ColourRowArgs& a) {
     const __m256d one = _mm256_set1_pd(1.0);
     const __m256d half = _mm256_set1_pd(0.5);
     const __m256d zero = _mm256_setzero_pd();
@@ -77,9 +95,7 @@ __attribute__((target("avx2"))) int32_t ColourRowAvx2(const ColourRowArgs& a) {
             _mm_and_si128(_mm_cmpgt_epi32(fy, minusOne), _mm_cmpgt_epi32(lastCol, fy)));
         uint8_t* out = a.out + 3 * k;
         if (_mm_movemask_epi8(covered) == 0) {
-            alignas(16) uint8_t bytes[16];
-            _mm_store_si128(reinterpret_cast<__m128i*>(bytes), _mm_shuffle_epi8(fillPixel, pack));
-            __builtin_memcpy(out, bytes, 12);
+            StorePixels(out, fillPixel, pack, Channel);
             continue;
         }
         const __m256d dx = _mm256_sub_pd(x, _mm256_cvtepi32_pd(fx));
@@ -110,7 +126,9 @@ __attribute__((target("avx2"))) int32_t ColourRowAvx2(const ColourRowArgs& a) {
         const __m128i l2 = _mm_setr_epi32(Word(top[0] + st + 2), Word(top[1] + st + 2),
                                           Word(top[2] + st + 2), Word(top[3] + st + 2));
         __m128i result = _mm_setzero_si128();
-        for (int ch = 0; ch < 3; ++ch) {
+        constexpr int kFirst = Channel < 0 ? 0 : Channel;
+        constexpr int kEnd = Channel < 0 ? 3 : Channel + 1;
+        for (int ch = kFirst; ch < kEnd; ++ch) {
             // Channel ch of the left pixel is byte ch of u0 / l0, of the
             // right pixel byte ch + 1 of u2 / l2.
             const __m256d p00 = _mm256_cvtepi32_pd(_mm_shuffle_epi8(u0, ByteOfEachLane(ch)));
@@ -126,11 +144,22 @@ __attribute__((target("avx2"))) int32_t ColourRowAvx2(const ColourRowArgs& a) {
             result = _mm_or_si128(result, _mm_slli_epi32(t, 8 * ch));
         }
         result = _mm_blendv_epi8(fillPixel, result, covered);
-        alignas(16) uint8_t bytes[16];
-        _mm_store_si128(reinterpret_cast<__m128i*>(bytes), _mm_shuffle_epi8(result, pack));
-        __builtin_memcpy(out, bytes, 12);
+        StorePixels(out, result, pack, Channel);
     }
     return k;
+}
+
+int32_t ColourRowAvx2(const ColourRowArgs& a) {
+    switch (a.channel) {
+        case 0:
+            return RowAvx2<0>(a);
+        case 1:
+            return RowAvx2<1>(a);
+        case 2:
+            return RowAvx2<2>(a);
+        default:
+            return RowAvx2<-1>(a);
+    }
 }
 
 }  // namespace

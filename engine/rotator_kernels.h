@@ -4,7 +4,9 @@
 // exactly the scalar arithmetic of rotator.cpp: the same double operations
 // in the same order on every lane, truncation to int32, the same coverage
 // test. It returns how many pixels it wrote (a multiple of four); the
-// caller finishes the row with the scalar code. Kernels exist only where
+// caller finishes the row with the scalar code. With `channel` 0, 1 or 2 it
+// writes only that byte of each target pixel (a plane rotation of one
+// channel, done in place in the interleaved target). Kernels exist only where
 // the processor supports them; ColourRowKernel() is null otherwise.
 #pragma once
 
@@ -24,6 +26,7 @@ struct ColourRowArgs {
     int32_t lastRow;        // source rows - 1
     int32_t lastCol;        // source columns - 1
     const uint8_t* fill;    // blue, green, red of uncovered pixels
+    int channel;            // -1: all three; 0, 1 or 2: that byte only
 };
 
 using ColourRowFn = int32_t (*)(const ColourRowArgs& args);
