@@ -276,7 +276,7 @@ TEST(ReadFromFileTest, PaletteFileGetsFreshTwentyFourBitHeaders) {
     EXPECT_EQ(bmp.infoHeader.biBitCount, 24);
     EXPECT_EQ(bmp.infoHeader.biHeight, 2);
     EXPECT_EQ(bmp.infoHeader.biWidth, 1);
-    EXPECT_EQ(bmp.fileHeader.bfSize, 0u);
+    EXPECT_EQ(+bmp.fileHeader.bfSize, 0u);
     EXPECT_EQ(bmp.infoHeader.biSizeImage, 0u);
     EXPECT_EQ(bmp.infoHeader.biXPelsPerMeter, 0);
     // Rows stay in file order under the bottom-up header.
@@ -309,7 +309,7 @@ TEST_F(WriteTest, WriteToFileRoundTripsWithTrueSizes) {
     ASSERT_EQ(bytes.size(), 54u + bmp.pixelBytes);
     CBitmap24 back;
     ASSERT_TRUE(ReadFromFile(back, std::fopen(Path().c_str(), "rb")));
-    EXPECT_EQ(back.fileHeader.bfSize, 54u + bmp.pixelBytes);
+    EXPECT_EQ(+back.fileHeader.bfSize, 54u + bmp.pixelBytes);
     EXPECT_EQ(back.infoHeader.biSizeImage, bmp.pixelBytes);
     EXPECT_EQ(back.infoHeader.biXPelsPerMeter, 3780);
     ASSERT_EQ(back.pixelBytes, bmp.pixelBytes);
@@ -325,8 +325,8 @@ TEST_F(WriteTest, WriteToFile32KeepsZeroSizesAndExpandsPixels) {
     BmpBase::BitmapInfoHeader ih;
     std::memcpy(&fh, bytes.data(), 14);
     std::memcpy(&ih, bytes.data() + 14, 40);
-    EXPECT_EQ(fh.bfSize, 0u);
-    EXPECT_EQ(fh.bfOffBits, 54u);
+    EXPECT_EQ(+fh.bfSize, 0u);
+    EXPECT_EQ(+fh.bfOffBits, 54u);
     EXPECT_EQ(ih.biBitCount, 32);
     EXPECT_EQ(ih.biSizeImage, 0u);
     CBitmap24 back;

@@ -109,8 +109,8 @@ TEST_P(RoundTrip, UnknownResolutionStaysUnknown) {
 TEST_P(RoundTrip, WritesPlainBottomUp24BitBmp) {
     const CBitmap24 back = Cycle(GradientBitmap(5, 7));
     EXPECT_EQ(back.fileHeader.bfType, BmpBase::kBmpMagic);
-    EXPECT_EQ(back.fileHeader.bfOffBits, 54u);
-    EXPECT_EQ(back.fileHeader.bfSize, 54u + 5u * 24u);
+    EXPECT_EQ(+back.fileHeader.bfOffBits, 54u);
+    EXPECT_EQ(+back.fileHeader.bfSize, 54u + 5u * 24u);
     EXPECT_EQ(back.infoHeader.biSize, 40u);
     EXPECT_EQ(back.infoHeader.biBitCount, 24);
     EXPECT_EQ(back.infoHeader.biCompression, 0u);
