@@ -78,7 +78,8 @@ TEST_F(PreciseTool, AngleGateLeavesASmallCorrectionUnchanged) {
     const ToolRun run = Run(
         {"auto", "--precise", in, "-o", File("out.bmp"), "--min-angle", "5", "--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const Json& page = JsonReport(run)["pages"][0];
+    const Json report = JsonReport(run);
+    const Json& page = report["pages"][0];
     EXPECT_EQ(page["status"].text, "unchanged");
     EXPECT_NEAR(page["angle"].number, 2.3, 0.2);  // a small page
     EXPECT_EQ(TestSupport::ReadBytes(File("out.bmp")), TestSupport::ReadBytes(in));
