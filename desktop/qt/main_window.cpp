@@ -222,6 +222,10 @@ void MainWindow::SetBusy(bool busy) {
     if (busy) {
         if (busyDepth_++ == 0) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
+            // The call that follows blocks the event loop; let the window
+            // system see the new cursor (and any pending repaint) first,
+            // without taking user input that could start another command.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
     } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
         QApplication::restoreOverrideCursor();
