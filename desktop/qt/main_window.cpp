@@ -122,8 +122,11 @@ void MainWindow::BuildMenu() {
     QMenu* help = menuBar()->addMenu("Help(&H)");
     AddMenuCommand(help, kCmdHelp, "Help(&H)");
     AddMenuCommand(help, kCmdAbout, "About(&A) ...")
-        ->setShortcuts(
-            {QKeySequence(Qt::ALT | Qt::Key_Slash), QKeySequence(Qt::ALT | Qt::Key_Question)});
+        ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Slash),
+                        QKeySequence(Qt::ALT | Qt::Key_Question),
+                        // "?" is typed with Shift on most layouts, and the key event
+                        // then carries Shift as well.
+                        QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)});
 }
 
 void MainWindow::BuildToolBar() {

@@ -76,7 +76,22 @@ TEST_F(MainWindowTest, Accelerators) {
               QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_V)});
     EXPECT_EQ(window.CommandAction(kCmdAbout)->shortcuts(),
               (QList<QKeySequence>{QKeySequence(Qt::ALT | Qt::Key_Slash),
-                                   QKeySequence(Qt::ALT | Qt::Key_Question)}));
+                                   QKeySequence(Qt::ALT | Qt::Key_Question),
+                                   QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)}));
+}
+
+TEST_F(MainWindowTest, AcceleratorKeysDeliverTheirCommands) {
+    std::vector<int> delivered;
+    window.SetCommandHandler([&](int id) { delivered.push_back(id); });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.View()->setFocus();
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_Slash, Qt::AltModifier);
+    QTest::keyClick(&window, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(delivered, (std::vector<int>{kCmdCopy, kCmdPaste, kCmdAbout, kCmdAbout}));
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsTooltipsAndField) {
