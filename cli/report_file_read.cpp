@@ -8,11 +8,9 @@
 // (which spreadsheets put in front) is skipped, and so are empty lines at
 // the very end. An empty cell is a missing value.
 //
-// JSON: a recursive-descent parser for the whole grammar (objects, arrays,
-// strings with every escape, numbers, true, false, null), nesting limited
-// so that a hostile file cannot exhaust the stack, then a check of the
-// document's shape. Every value remembers the line it starts on, so a
-// message can point at the page at fault.
+// JSON: the document is parsed whole (JsonReader), then its shape is
+// checked; every value remembers the line it starts on, so a message can
+// point at the page at fault.
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -21,13 +19,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "json_reader.h"
 #include "report_file.h"
 
 namespace Cli {
 
 namespace {
 
-constexpr int kMaxJsonDepth = 64;
 constexpr size_t kColumnCount = 7;
 
 // One page's values before they are checked, in column order.
@@ -248,249 +246,6 @@ bool ParseCsv(const std::string& text, const std::string& name, std::vector<Repo
 
 // ---- JSON --------------------------------------------------------------
 
-struct JsonValue {
-    enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject } kind = Kind::kNull;
-    std::string text;  // string contents, or the number as written
-    std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
-    size_t line = 0;
-};
-
-class JsonParser {
-  public:
-    explicit JsonParser(const std::string& text) : text_(text) {}
-
-    bool Document(JsonValue& value, std::string& why) {
-        if (!Value(value, 0)) {
-            why = why_;
-            return false;
-        }
-        Space();
-        if (pos_ != text_.size()) {
-            why = "text after the end of the document";
-            return false;
-        }
-        return true;
-    }
-    size_t Line() const { return line_; }
-
-  private:
-    bool Fail(const std::string& why) {
-        why_ = why;
-        return false;
-    }
-
-    void Space() {
-        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
-                                       text_[pos_] == '\r' || text_[pos_] == '\n')) {
-            line_ += text_[pos_] == '\n' ? 1 : 0;
-            ++pos_;
-        }
-    }
-
-    bool Literal(const char* word) {
-        const std::string w = word;
-        if (text_.compare(pos_, w.size(), w) != 0) {
-            return Fail("unexpected text");
-        }
-        pos_ += w.size();
-        return true;
-    }
-
-    static void PutUtf8(std::string& out, unsigned long cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
-    bool Hex4(unsigned long& cp) {
-        if (pos_ + 4 > text_.size()) {
-            return Fail("a \\u escape needs four hex digits");
-        }
-        cp = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = text_[pos_++];
-            if (!std::isxdigit(static_cast<unsigned char>(c))) {
-                return Fail("a \\u escape needs four hex digits");
-            }
-            cp = cp * 16 + static_cast<unsigned long>(
-                               std::isdigit(static_cast<unsigned char>(c))
-                                   ? c - '0'
-                                   : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
-        }
-        return true;
-    }
-
-    bool String(std::string& out) {
-        ++pos_;  // the opening quote
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_++];
-            if (c == '"') {
-                return true;
-            }
-            if (static_cast<unsigned char>(c) < 0x20) {
-                return Fail("a control character inside a string");
-            }
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (pos_ >= text_.size()) {
-                break;
-            }
-            const char e = text_[pos_++];
-            static const std::string kFrom = "\"\\/bfnrt";
-            static const std::string kTo = "\"\\/\b\f\n\r\t";
-            const size_t k = kFrom.find(e);
-            if (k != std::string::npos) {
-                out += kTo[k];
-            } else if (e == 'u') {
-                unsigned long cp = 0;
-                if (!Hex4(cp)) {
-                    return false;
-                }
-                if (cp >= 0xD800 && cp < 0xDC00) {
-                    unsigned long low = 0;
-                    if (!Literal("\\u") || !Hex4(low) || low < 0xDC00 || low >= 0xE000) {
-                        return Fail("a broken \\u surrogate pair");
-                    }
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                } else if (cp >= 0xDC00 && cp < 0xE000) {
-                    return Fail("a broken \\u surrogate pair");
-                }
-                PutUtf8(out, cp);
-            } else {
-                return Fail(std::string("an unknown escape \\") + e);
-            }
-        }
-        return Fail("a string without its closing quote");
-    }
-
-    bool Number(std::string& out) {
-        const size_t start = pos_;
-        auto digits = [&]() {
-            const size_t from = pos_;
-            while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
-                ++pos_;
-            }
-            return pos_ > from;
-        };
-        if (text_[pos_] == '-') {
-            ++pos_;
-        }
-        if (!digits()) {
-            return Fail("unexpected text");
-        }
-        if (pos_ < text_.size() && text_[pos_] == '.') {
-            ++pos_;
-            if (!digits()) {
-                return Fail("a number without digits after its point");
-            }
-        }
-        if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-            ++pos_;
-            if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) {
-                ++pos_;
-            }
-            if (!digits()) {
-                return Fail("a number without digits in its exponent");
-            }
-        }
-        out = text_.substr(start, pos_ - start);
-        return true;
-    }
-
-    bool Value(JsonValue& v, int depth) {
-        if (depth > kMaxJsonDepth) {
-            return Fail("nested too deeply");
-        }
-        Space();
-        v.line = line_;
-        if (pos_ >= text_.size()) {
-            return Fail("the document ends too early");
-        }
-        const char c = text_[pos_];
-        using Kind = JsonValue::Kind;
-        if (c == '{' || c == '[') {
-            const bool object = c == '{';
-            v.kind = object ? Kind::kObject : Kind::kArray;
-            ++pos_;
-            Space();
-            if (pos_ < text_.size() && text_[pos_] == (object ? '}' : ']')) {
-                ++pos_;
-                return true;
-            }
-            for (;;) {
-                JsonValue item;
-                if (object) {
-                    std::string key;
-                    Space();
-                    if (pos_ >= text_.size() || text_[pos_] != '"') {
-                        return Fail("a member name must be a string");
-                    }
-                    if (!String(key)) {
-                        return false;
-                    }
-                    Space();
-                    if (!Literal(":")) {
-                        return Fail("a ':' must follow a member name");
-                    }
-                    if (!Value(item, depth + 1)) {
-                        return false;
-                    }
-                    v.members.emplace_back(key, std::move(item));
-                } else {
-                    if (!Value(item, depth + 1)) {
-                        return false;
-                    }
-                    v.items.push_back(std::move(item));
-                }
-                Space();
-                if (pos_ < text_.size() && text_[pos_] == ',') {
-                    ++pos_;
-                    continue;
-                }
-                if (pos_ < text_.size() && text_[pos_] == (object ? '}' : ']')) {
-                    ++pos_;
-                    return true;
-                }
-                return Fail(object ? "a ',' or '}' is missing" : "a ',' or ']' is missing");
-            }
-        }
-        if (c == '"') {
-            v.kind = Kind::kString;
-            return String(v.text);
-        }
-        if (c == 't' || c == 'f') {
-            v.kind = Kind::kBool;
-            return Literal(c == 't' ? "true" : "false");
-        }
-        if (c == 'n') {
-            v.kind = Kind::kNull;
-            return Literal("null");
-        }
-        v.kind = Kind::kNumber;
-        return Number(v.text);
-    }
-
-    const std::string& text_;
-    size_t pos_ = 0;
-    size_t line_ = 1;
-    std::string why_;
-};
-
 // The members of `object` by the names in `names`; false with the reason
 // for a missing, repeated or unknown member. `optional` names may be absent.
 bool Members(const JsonValue& object, const std::vector<std::string>& names,
@@ -527,11 +282,11 @@ bool Members(const JsonValue& object, const std::vector<std::string>& names,
 
 bool ParseJsonReport(const std::string& text, const std::string& name,
                      std::vector<ReportFileRow>& rows, std::string& error) {
-    JsonParser parser(text);
     JsonValue doc;
     std::string why;
-    if (!parser.Document(doc, why)) {
-        error = LineError(name, parser.Line(), why);
+    size_t line = 0;
+    if (!ParseJson(text, doc, line, why)) {
+        error = LineError(name, line, why);
         return false;
     }
     using Kind = JsonValue::Kind;
