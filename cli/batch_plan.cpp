@@ -160,6 +160,11 @@ void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
             t.skip = "\"" + row.status + "\" in the report";
         } else if (!row.hasAngle) {
             t.skip = "no angle in the report";
+        } else if (row.status == "rotated" && row.hasOutput &&
+                   Normal(row.output) == Normal(row.input)) {
+            // The run that wrote the report turned this very file already;
+            // turning it again would double the correction.
+            t.skip = "turned in place when the report was written";
         } else {
             t.angle = row.angle;
             PlanOutput(o, {row.input, fs::path(row.input).filename().string()}, claimed, t);

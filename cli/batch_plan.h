@@ -41,7 +41,8 @@ bool PlanBatch(const Options& options, std::vector<PageTask>& tasks, std::string
 // with an angle and a status other than "not sure" or "failed" turns its
 // input by that angle into --out-dir (under the input's file name) or in
 // place, with the same refusals as above; any other row becomes a skipped
-// task that names the reason and writes nothing.
+// task that names the reason and writes nothing. So does a "rotated" row
+// whose output is its input: that file holds the turned page already.
 void PlanFromReport(const Options& options, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks);
 

@@ -218,7 +218,8 @@ bool ParseCsv(const std::string& text, const std::string& name, std::vector<Repo
         }
         if (cells.size() != kColumnCount) {
             error = LineError(name, recordLine,
-                              std::to_string(cells.size()) + " cells where 7 are needed");
+                              std::to_string(cells.size()) +
+                                  (cells.size() == 1 ? " cell" : " cells") + " where 7 are needed");
             return false;
         }
         std::vector<Field> fields(kColumnCount);

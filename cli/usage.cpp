@@ -110,7 +110,8 @@ by hand since): each row's input is turned by its angle into DIR (under the
 input's file name) or in place. Rows whose status is "not sure" or
 "failed", or that have no angle, are reported as skipped and left alone;
 to turn such a page after review, give its row an angle and another
-status (such as "rotated"). Relative paths are taken from the current
+status (such as "rotated"). A "rotated" row whose output is its input
+(a report of --in-place) is skipped too: that file is turned already. Relative paths are taken from the current
 folder. A malformed file is a usage error naming its line.
 
 Example:

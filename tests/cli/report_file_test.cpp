@@ -139,6 +139,19 @@ TEST_F(ReportFileTool, RowsWithoutAnAngleOrThatFailedAreSkippedNeverTurned) {
     EXPECT_FALSE(TestSupport::FileExists(File("out/a.bmp")));
 }
 
+TEST_F(ReportFileTool, AReportOfInPlaceTurnsIsNotAppliedASecondTime) {
+    const std::string page = WritePage("page.bmp", 6, "bmp");
+    const ToolRun first = Run({"auto", "--precise", page, "--in-place", "--report", File("r.csv")});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const auto turned = TestSupport::ReadBytes(page);
+    const ToolRun again = Run({"rotate", "--from-report", File("r.csv"), "--in-place"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_NE(again.out.find("page.bmp: skipped (turned in place when the report was written)"),
+              std::string::npos)
+        << again.out;
+    EXPECT_EQ(TestSupport::ReadBytes(page), turned);
+}
+
 TEST_F(ReportFileTool, ApplyingRefusesAnExistingOutputWithoutForce) {
     const std::string a = WritePage("a.bmp", 5, "bmp");
     WriteText(File("r.json"), "{\"command\": \"auto\", \"pages\": [{\"input\": \"" + a +
