@@ -8,7 +8,7 @@
 // (which spreadsheets put in front) is skipped, and so are empty lines at
 // the very end. An empty cell is a missing value.
 //
-// JSON: the document is parsed whole (JsonReader), then its shape is
+// JSON: the document is parsed whole (json_reader.h), then its shape is
 // checked; every value remembers the line it starts on, so a message can
 // point at the page at fault.
 #include <cctype>
