@@ -69,6 +69,34 @@ std::string Normal(const std::string& path) {
     return (ec ? fs::path(path) : absolute).lexically_normal().string();
 }
 
+// Sets the output of task `t` for the input `f` and any refusal; `claimed`
+// holds the outputs of the pages before it.
+void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed, PageTask& t) {
+    if (!o.output.empty()) {
+        t.output = o.output;
+    } else if (o.inPlace) {
+        t.output = f.path;
+    } else {
+        t.output = (fs::path(o.outDir) / f.relative).string();
+    }
+    t.outFormat = FormatFromExtension(t.output);
+    if (o.inPlace) {
+        t.outFormat = ImageFormat::kUnknown;  // keep the input's format
+    }
+    std::error_code ec;
+    const bool exists = fs::exists(t.output, ec);
+    if (!o.inPlace && exists && SameFile(t.input, t.output)) {
+        t.refusal =
+            "the output " + t.output + " is the input itself; use --in-place to replace inputs";
+    } else if (!claimed.insert(Normal(t.output)).second) {
+        t.refusal = "another page of this batch already writes " + t.output;
+    } else if (!o.inPlace && exists && !o.force) {
+        t.refusal = "the output " + t.output + " exists; use --force to replace it";
+    } else if (!o.outDir.empty()) {
+        fs::create_directories(fs::path(t.output).parent_path(), ec);
+    }
+}
+
 }  // namespace
 
 bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& error) {
@@ -100,34 +128,49 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
     for (const Found& f : found) {
         PageTask t;
         t.input = f.path;
+        t.angle = o.angle;
         if (writes) {
-            if (!o.output.empty()) {
-                t.output = o.output;
-            } else if (o.inPlace) {
-                t.output = f.path;
-            } else {
-                t.output = (fs::path(o.outDir) / f.relative).string();
-            }
-            t.outFormat = FormatFromExtension(t.output);
-            if (o.inPlace) {
-                t.outFormat = ImageFormat::kUnknown;  // keep the input's format
-            }
-            std::error_code ec;
-            const bool exists = fs::exists(t.output, ec);
-            if (!o.inPlace && exists && SameFile(t.input, t.output)) {
-                t.refusal = "the output " + t.output +
-                            " is the input itself; use --in-place to replace inputs";
-            } else if (!claimed.insert(Normal(t.output)).second) {
-                t.refusal = "another page of this batch already writes " + t.output;
-            } else if (!o.inPlace && exists && !o.force) {
-                t.refusal = "the output " + t.output + " exists; use --force to replace it";
-            } else if (!o.outDir.empty()) {
-                fs::create_directories(fs::path(t.output).parent_path(), ec);
-            }
+            PlanOutput(o, f, claimed, t);
         }
         tasks.push_back(t);
     }
     return true;
+}
+
+std::string ReportFileClash(const std::string& report, const std::vector<PageTask>& tasks) {
+    const std::string normal = Normal(report);
+    for (const PageTask& t : tasks) {
+        if (Normal(t.input) == normal || SameFile(t.input, report)) {
+            return "the report " + report + " is the input " + t.input;
+        }
+        if (!t.output.empty() && Normal(t.output) == normal) {
+            return "the report " + report + " is the output " + t.output;
+        }
+    }
+    return std::string();
+}
+
+void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
+                    std::vector<PageTask>& tasks) {
+    std::set<std::string> claimed;
+    for (const ReportFileRow& row : rows) {
+        PageTask t;
+        t.input = row.input;
+        if (row.status == "not sure" || row.status == "failed") {
+            t.skip = "\"" + row.status + "\" in the report";
+        } else if (!row.hasAngle) {
+            t.skip = "no angle in the report";
+        } else if (row.status == "rotated" && row.hasOutput &&
+                   Normal(row.output) == Normal(row.input)) {
+            // The run that wrote the report turned this very file already;
+            // turning it again would double the correction.
+            t.skip = "turned in place when the report was written";
+        } else {
+            t.angle = row.angle;
+            PlanOutput(o, {row.input, fs::path(row.input).filename().string()}, claimed, t);
+        }
+        tasks.push_back(t);
+    }
 }
 
 }  // namespace Cli

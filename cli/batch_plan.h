@@ -19,6 +19,7 @@
 
 #include "image_format.h"
 #include "options.h"
+#include "report_file.h"
 
 namespace Cli {
 
@@ -27,11 +28,26 @@ struct PageTask {
     std::string output;                             // empty for estimate
     ImageFormat outFormat = ImageFormat::kUnknown;  // kUnknown: the input's own format
     std::string refusal;  // non-empty: the page fails with this reason, untouched
+    double angle = 0.0;   // rotate: degrees to turn the page by
+    std::string skip;     // rotate --from-report: non-empty, the page is skipped for this reason
 };
 
 // Builds the task list. False with a message for a usage error (an -o
 // output with an unknown extension, or no picture at all in the inputs
 // named). A missing input is not a usage error: its page fails.
 bool PlanBatch(const Options& options, std::vector<PageTask>& tasks, std::string& error);
+
+// rotate --from-report: one task per row of the report, in its order. A row
+// with an angle and a status other than "not sure" or "failed" turns its
+// input by that angle into --out-dir (under the input's file name) or in
+// place, with the same refusals as above; any other row becomes a skipped
+// task that names the reason and writes nothing. So does a "rotated" row
+// whose output is its input: that file holds the turned page already.
+void PlanFromReport(const Options& options, const std::vector<ReportFileRow>& rows,
+                    std::vector<PageTask>& tasks);
+
+// A report file must be neither a page's input nor its output: the message
+// saying which, or empty when it is neither.
+std::string ReportFileClash(const std::string& report, const std::vector<PageTask>& tasks);
 
 }  // namespace Cli

@@ -3,14 +3,19 @@
 //   skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
 //   skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place) --angle DEGREES
 //   skewmend estimate INPUT...
+//   skewmend rotate --from-report REPORT (--out-dir DIR | --in-place)
 //
 // main parses and checks the command line, sends the engine's log away from
 // standard output, plans the batch (inputs, outputs, refusals), runs it in
-// worker processes and writes the report in page order. Exit status: 0 when
-// every page succeeded, 1 when some failed, 2 for a usage error.
+// worker processes and writes the report in page order; with --report, the
+// decisions also go to the report file, written when the batch is done.
+// rotate --from-report plans its pages from such a file instead of inputs.
+// Exit status: 0 when every page succeeded, 1 when some failed (or the
+// report file could not be written), 2 for a usage error.
 #include <unistd.h>
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +27,7 @@
 #include "page_report.h"
 #include "progress_bar.h"
 #include "report.h"
+#include "report_file.h"
 #include "usage.h"
 
 namespace {
@@ -61,8 +67,28 @@ int main(int argc, char** argv) {
         return UsageError(error);
     }
     std::vector<Cli::PageTask> tasks;
-    if (!Cli::PlanBatch(options, tasks, error)) {
+    if (!options.fromReport.empty()) {
+        std::vector<Cli::ReportFileRow> rows;
+        if (!Cli::ReadReportFile(options.fromReport, rows, error)) {
+            return UsageError(error);
+        }
+        if (rows.empty()) {
+            return UsageError("the report " + options.fromReport + " lists no pages");
+        }
+        Cli::PlanFromReport(options, rows, tasks);
+    } else if (!Cli::PlanBatch(options, tasks, error)) {
         return UsageError(error);
+    }
+    std::unique_ptr<Cli::ReportFileWriter> reportFile;
+    if (!options.reportFile.empty()) {
+        error = Cli::ReportFileClash(options.reportFile, tasks);
+        if (!error.empty()) {
+            return UsageError(error);
+        }
+        reportFile = std::make_unique<Cli::ReportFileWriter>(options);
+        if (!reportFile->Open(error)) {
+            return UsageError(error);
+        }
     }
 
     std::cout.flush();
@@ -90,10 +116,17 @@ int main(int argc, char** argv) {
         r.output = tasks[i].output;
         counts.Add(r);
         writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
+        if (reportFile) {
+            reportFile->Row(r);
+        }
     };
     const int jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
     Cli::RunBatch(tasks.size(), jobs, job, deliver, [&](size_t done) { bar.Update(done); });
     bar.Finish();
     writer.End(Cli::SummaryRow(options, counts), Cli::SummaryLine(options, counts));
+    if (reportFile && !reportFile->Commit(Cli::SummaryRow(options, counts), error)) {
+        std::cerr << "skewmend: " << error << "\n";
+        return kExitPagesFailed;
+    }
     return counts.failed == 0 ? kExitSuccess : kExitPagesFailed;
 }

@@ -3,6 +3,7 @@
 // error naming both, rather than being silently ignored.
 #include "options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -157,6 +158,24 @@ const std::vector<OptionSpec>& Table() {
              o.minAngleGiven = true;
              return true;
          }},
+        {"report", 0, true, kAuto | kEstimate,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (v.empty()) {
+                 error = "--report needs a file name ending in .csv or .json";
+                 return false;
+             }
+             o.reportFile = v;
+             return true;
+         }},
+        {"from-report", 0, true, kRotate,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (v.empty()) {
+                 error = "--from-report needs the file of a report";
+                 return false;
+             }
+             o.fromReport = v;
+             return true;
+         }},
     };
     return table;
 }
@@ -195,7 +214,44 @@ Command CommandFromName(const std::string& name) {
     return Command::kNone;
 }
 
+// rotate --from-report: the pages, their angles and their inputs come from
+// the report, so inputs, --angle, -o and --recursive have no place.
+bool ValidateFromReport(const Options& o, std::string& error) {
+    if (!o.inputs.empty()) {
+        error = "--from-report takes the pages from the report; give no inputs";
+    } else if (o.angleGiven) {
+        error = "--from-report takes the angles from the report; give no --angle";
+    } else if (!o.output.empty()) {
+        error = "--from-report writes with --out-dir DIR or --in-place, not -o";
+    } else if (o.recursive) {
+        error = "--recursive does not apply to --from-report";
+    } else if (o.outDir.empty() == !o.inPlace) {
+        error = "choose exactly one of --out-dir DIR and --in-place";
+    } else if (o.corner == Corner::kPaper) {
+        error = "'rotate' fills corners with white or black only";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+ReportFormat ReportFileFormat(const std::string& path) {
+    const std::string::size_type dot = path.rfind('.');
+    const std::string::size_type slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return ReportFormat::kText;
+    }
+    std::string ext = path.substr(dot + 1);
+    for (char& ch : ext) {
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    }
+    if (ext == "csv") {
+        return ReportFormat::kCsv;
+    }
+    return ext == "json" ? ReportFormat::kJson : ReportFormat::kText;
+}
 
 const char* CommandName(Command command) {
     switch (command) {
@@ -298,8 +354,15 @@ bool ValidateOptions(const Options& o, std::string& error) {
         o.command != Command::kEstimate) {
         return true;
     }
+    if (!o.fromReport.empty()) {
+        return ValidateFromReport(o, error);
+    }
     if (o.inputs.empty()) {
         error = std::string("'") + CommandName(o.command) + "' needs at least one input";
+        return false;
+    }
+    if (!o.reportFile.empty() && ReportFileFormat(o.reportFile) == ReportFormat::kText) {
+        error = "the report file '" + o.reportFile + "' must end in .csv or .json";
         return false;
     }
     if (!o.precise && (o.minConfidenceGiven || o.minAngleGiven)) {

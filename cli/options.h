@@ -40,6 +40,8 @@ struct Options {
     bool minConfidenceGiven = false;
     double minAngle = 0.05;  // precise auto: smaller corrections leave the page unchanged
     bool minAngleGiven = false;
+    std::string reportFile;            // auto, estimate: the per-page decisions, .csv or .json
+    std::string fromReport;            // rotate: turn each page by the angle such a report gives
     Command helpFor = Command::kNone;  // --help after a command
 };
 
@@ -48,6 +50,10 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
 
 // Checks the combination of options for the command. False with a message.
 bool ValidateOptions(const Options& options, std::string& error);
+
+// The form of a report file by its extension (.csv, .json, either case);
+// kText for any other name, which no report file may have.
+ReportFormat ReportFileFormat(const std::string& path);
 
 // The command's name as typed ("auto", "rotate", "estimate").
 const char* CommandName(Command command);

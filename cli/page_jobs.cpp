@@ -1,7 +1,9 @@
 // auto calls _AutoRotate, rotate _ManualRotate (the engine's exports, as the
-// desktop program uses them), except that rotate with black corners uses the
-// engine's colour rotation, because the manual export fills corners white
-// for either option; estimate stops after the analysis. A page that
+// desktop program uses them) by the task's angle (--angle, or a report's
+// row for --from-report, whose skipped rows are never loaded), except that
+// rotate with black corners uses the engine's colour rotation, because the
+// manual export fills corners white for either option; estimate stops
+// after the analysis. A page that
 // auto leaves unturned is not re-encoded when its output keeps the input's
 // format: the input file is copied byte for byte (or, in place, left alone),
 // so a JPEG loses nothing by passing through the tool. With --precise, auto
@@ -193,6 +195,13 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
 }
 
 PageResult RotatePage(const PageTask& task, const Options& options) {
+    if (!task.skip.empty()) {
+        PageResult r = Begin(task);
+        r.ok = true;
+        r.skipped = true;
+        r.note = task.skip;
+        return r;
+    }
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 src;
         ImageFormat format = ImageFormat::kUnknown;
@@ -210,9 +219,9 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
             uint16_t cols = static_cast<uint16_t>(src.width);
             rotated = BmpBase::SizeIsSupported(src.width, src.height) &&
                       Skewmend::Rotator::Rotate(dst, src, unused, rows, cols,
-                                                CornerOption(Corner::kBlack), options.angle);
+                                                CornerOption(Corner::kBlack), task.angle);
         } else {
-            rotated = _ManualRotate(&src, &dst, options.angle, CornerOption(options.corner));
+            rotated = _ManualRotate(&src, &dst, task.angle, CornerOption(options.corner));
         }
         r.processMs = MsSince(start);
         if (!rotated) {
@@ -220,6 +229,7 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
             return false;
         }
         r.turned = true;
+        r.turnAngle = task.angle;
         return Save(task, src, dst, format, r);
     });
 }

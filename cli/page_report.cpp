@@ -12,9 +12,14 @@ constexpr int kTimingDecimals = 1;
 constexpr int kRotateAngleDecimals = 2;
 constexpr int kPreciseDecimals = 2;
 
-std::string Status(const Options& o, const PageResult& r) {
+}  // namespace
+
+std::string PageStatus(const Options& o, const PageResult& r) {
     if (!r.ok) {
         return "failed";
+    }
+    if (r.skipped) {
+        return "skipped";
     }
     if (r.notSure) {
         return "not sure";
@@ -24,6 +29,8 @@ std::string Status(const Options& o, const PageResult& r) {
     }
     return r.turned ? "rotated" : "unchanged";
 }
+
+namespace {
 
 std::string Plural(size_t n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
@@ -69,6 +76,9 @@ std::vector<std::string> ReportColumns(const Options& o) {
     if (o.precise) {
         columns.push_back("confidence");
     }
+    if (!o.fromReport.empty()) {
+        columns.push_back("note");  // why a page was skipped
+    }
     columns.push_back("error");
     if (o.timings) {
         columns.insert(columns.end(), {"decode_ms", "process_ms", "encode_ms"});
@@ -82,10 +92,11 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
     if (o.command != Command::kEstimate) {
         row.push_back({"output", ReportValue::String(r.output)});
     }
-    row.push_back({"status", ReportValue::String(Status(o, r))});
+    row.push_back({"status", ReportValue::String(PageStatus(o, r))});
     if (o.command == Command::kRotate) {
-        row.push_back({"angle", r.ok ? ReportValue::Number(o.angle, kRotateAngleDecimals)
-                                     : ReportValue::Null()});
+        row.push_back({"angle", r.ok && !r.skipped
+                                    ? ReportValue::Number(r.turnAngle, kRotateAngleDecimals)
+                                    : ReportValue::Null()});
     } else if (o.precise) {
         row.push_back({"angle", r.ok && r.hasAngle
                                     ? ReportValue::Number(r.preciseAngle, kPreciseDecimals)
@@ -95,6 +106,9 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
     } else {
         row.push_back(
             {"angle", r.ok && r.hasAngle ? ReportValue::Int(r.angle) : ReportValue::Null()});
+    }
+    if (!o.fromReport.empty()) {
+        row.push_back({"note", r.skipped ? ReportValue::String(r.note) : ReportValue::Null()});
     }
     row.push_back({"error", r.ok ? ReportValue::Null() : ReportValue::String(r.error)});
     if (o.timings) {
@@ -112,6 +126,10 @@ std::string PageLine(const Options& o, const PageResult& r) {
         line << "failed: " << r.error;
         return line.str();
     }
+    if (r.skipped) {
+        line << "skipped (" << r.note << ")";
+        return line.str();
+    }
     if (o.precise && o.command != Command::kRotate) {
         line << PreciseLine(o, r);
         if (o.timings) {
@@ -126,7 +144,7 @@ std::string PageLine(const Options& o, const PageResult& r) {
                  << (r.turned ? "turned" : "not turned (3 degrees or less)") << " -> " << r.output;
             break;
         case Command::kRotate:
-            line << "turned by " << Degrees(o.angle) << " degrees -> " << r.output;
+            line << "turned by " << Degrees(r.turnAngle) << " degrees -> " << r.output;
             break;
         default:
             line << "angle " << r.angle;
@@ -143,6 +161,8 @@ void BatchCounts::Add(const PageResult& r) {
     ++pages;
     if (!r.ok) {
         ++failed;
+    } else if (r.skipped) {
+        ++skipped;
     } else if (r.notSure) {
         ++notSure;
     } else if (r.turned) {
@@ -159,6 +179,9 @@ ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
     if (o.command != Command::kEstimate) {
         row.push_back({"rotated", ReportValue::Int(static_cast<long long>(c.rotated))});
         row.push_back({"unchanged", ReportValue::Int(static_cast<long long>(c.unchanged))});
+    }
+    if (!o.fromReport.empty()) {
+        row.push_back({"skipped", ReportValue::Int(static_cast<long long>(c.skipped))});
     }
     if (o.precise) {
         row.push_back({"not_sure", ReportValue::Int(static_cast<long long>(c.notSure))});
@@ -178,6 +201,9 @@ std::string SummaryLine(const Options& o, const BatchCounts& c) {
         line += std::to_string(c.pages - c.failed) + " estimated";
     } else if (o.command == Command::kRotate) {
         line += std::to_string(c.rotated) + " turned";
+        if (!o.fromReport.empty()) {
+            line += ", " + std::to_string(c.skipped) + " skipped";
+        }
     } else {
         line +=
             std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) + " unchanged";

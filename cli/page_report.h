@@ -8,7 +8,9 @@
 // encode_ms. With --precise (auto, estimate): the status may also be "not
 // sure", the angle is in degrees with two decimals (null when not sure), a
 // confidence column (0 .. 1, two decimals) follows it, and the summary
-// counts the pages that were not sure.
+// counts the pages that were not sure. rotate --from-report: the status may
+// also be "skipped" (the report gives no angle to apply), with the reason in
+// a note column before the error, and the summary counts the skipped pages.
 #pragma once
 
 #include <string>
@@ -21,6 +23,8 @@
 namespace Cli {
 
 std::vector<std::string> ReportColumns(const Options& options);
+// The page's status word ("rotated", "not sure", ...).
+std::string PageStatus(const Options& options, const PageResult& result);
 ReportRow PageRow(const Options& options, const PageResult& result);
 std::string PageLine(const Options& options, const PageResult& result);
 
@@ -30,6 +34,7 @@ struct BatchCounts {
     size_t rotated = 0;
     size_t unchanged = 0;
     size_t notSure = 0;  // precise mode: kept as they were
+    size_t skipped = 0;  // rotate --from-report: no angle to apply
     void Add(const PageResult& result);
 };
 

@@ -57,11 +57,14 @@ std::string Serialize(const PageResult& r) {
     Put(out, r.notSure ? "1" : "0");
     Put(out, Num(r.preciseAngle));
     Put(out, Num(r.confidence));
+    Put(out, Num(r.turnAngle));
+    Put(out, r.skipped ? "1" : "0");
+    Put(out, r.note);
     return out;
 }
 
 bool Deserialize(const std::string& bytes, PageResult& r) {
-    std::vector<std::string> f(15);
+    std::vector<std::string> f(18);
     size_t pos = 0;
     for (std::string& field : f) {
         if (!Take(bytes, pos, field)) {
@@ -86,6 +89,9 @@ bool Deserialize(const std::string& bytes, PageResult& r) {
     r.notSure = f[12] == "1";
     r.preciseAngle = std::strtod(f[13].c_str(), nullptr);
     r.confidence = std::strtod(f[14].c_str(), nullptr);
+    r.turnAngle = std::strtod(f[15].c_str(), nullptr);
+    r.skipped = f[16] == "1";
+    r.note = f[17];
     return true;
 }
 

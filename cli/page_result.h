@@ -20,6 +20,9 @@ struct PageResult {
     bool notSure = false;       // precise: no trusted angle; the page is kept as it was
     double preciseAngle = 0.0;  // precise: the correction in degrees, when hasAngle
     double confidence = 0.0;    // precise: 0 .. 1
+    double turnAngle = 0.0;     // rotate: the angle the page was turned by
+    bool skipped = false;       // rotate --from-report: the report gives no angle to apply
+    std::string note;           // why a page was skipped
     double decodeMs = 0.0;
     double processMs = 0.0;
     double encodeMs = 0.0;

@@ -40,6 +40,10 @@ Options:
                        precise: below X (default 0.5) is "not sure"
       --min-angle D    precise auto: smaller corrections (default 0.05
                        degrees) leave the page unchanged
+      --report FILE    auto, estimate: also write each page's decision to
+                       FILE, CSV or JSON by its extension (.csv, .json)
+      --from-report FILE
+                       rotate: turn each page by the angle FILE gives
   -v, --verbose        show the engine's log lines on standard error
   -h, --help           this help (or: skewmend help COMMAND)
   -V, --version        the version
@@ -58,6 +62,8 @@ Examples:
   skewmend auto *.png --in-place --corner paper
   skewmend rotate page.tif -o page.png --angle -2.5
   skewmend estimate scans/*.jpg --format csv > angles.csv
+  skewmend estimate --precise scans/ --report angles.csv
+  skewmend rotate --from-report angles.csv --out-dir straight/
 )";
 
 const char kAuto[] =
@@ -65,6 +71,7 @@ const char kAuto[] =
                      [--corner white|black|paper] [--force] [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
                      [--precise [--min-confidence X] [--min-angle D]]
+                     [--report FILE.csv|FILE.json]
 
 Finds how far the lines of text of each page are tilted and turns the page
 upright. Tilts of 3 degrees or less are left alone: the page is kept as it
@@ -76,30 +83,51 @@ With --precise the angle is found to a tenth of a degree or better, with a
 confidence from 0 to 1, and small tilts are turned too; a page without a
 clear direction of text is reported "not sure" and kept as it was.
 
+--report FILE also writes each page's decision (input, output, status,
+angle with two decimals, confidence, mode, error) to FILE, as CSV or JSON
+by its extension, whatever --format is; 'skewmend rotate --from-report'
+applies such a file after review.
+
 Example:
   skewmend auto scan.jpg -o scan-straight.jpg
   skewmend auto --precise scans/ --out-dir straight/ --format csv
+  skewmend auto --precise scans/ --out-dir review/ --report review.csv
 )";
 
 const char kRotate[] =
     R"(Usage: skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                        --angle DEGREES [--corner white|black] [--force]
+       skewmend rotate --from-report FILE (--out-dir DIR | --in-place)
+                       [--corner white|black] [--force] [--jobs N]
 
 Turns each page by DEGREES; positive turns clockwise as displayed. The
 turned page grows to hold the whole of the original; the uncovered corners
 are white (or black).
 
+With --from-report, the pages and their angles come from a report file
+that 'auto' or 'estimate' wrote with --report (CSV or JSON, possibly edited
+by hand since): each row's input is turned by its angle into DIR (under the
+input's file name) or in place. Rows whose status is "not sure" or
+"failed", or that have no angle, are reported as skipped and left alone;
+to turn such a page after review, give its row an angle and another
+status (such as "rotated"). A "rotated" row whose output is its input
+(a report of --in-place) is skipped too: that file is turned already. Relative paths are taken from the current
+folder. A malformed file is a usage error naming its line.
+
 Example:
   skewmend rotate page.bmp -o page-turned.png --angle 7
+  skewmend rotate --from-report review.csv --out-dir straight/
 )";
 
 const char kEstimate[] =
     R"(Usage: skewmend estimate INPUT... [--recursive] [--format text|json|csv]
                          [--jobs N] [--verbose] [--precise [--min-confidence X]]
+                         [--report FILE.csv|FILE.json]
 
 Reports the skew of each page in whole degrees (-89 .. 90) without turning
 or writing anything; with --precise, in degrees with two decimals and a
-confidence, or "not sure".
+confidence, or "not sure". --report FILE also writes the angles to FILE
+(CSV or JSON), for 'skewmend rotate --from-report'.
 
 Example:
   skewmend estimate scans/ --format json

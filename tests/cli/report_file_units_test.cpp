@@ -1,0 +1,195 @@
+// The report file's writer and readers without the binary: what the writer
+// writes the reader gives back, in both forms, whatever the file names hold;
+// the readers accept the variants an editor may save and refuse the rest
+// with the line at fault.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "report_file.h"
+#include "test_support.h"
+
+namespace Cli {
+namespace {
+
+PageResult Page(const std::string& input, const std::string& output) {
+    PageResult r;
+    r.input = input;
+    r.output = output;
+    r.ok = true;
+    return r;
+}
+
+class ReportFileRoundTrip : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReportFileRoundTrip, ReaderGivesBackWhatTheWriterWrote) {
+    TestSupport::ScratchDir dir;
+    Options o;
+    o.command = Command::kAuto;
+    o.precise = true;
+    o.reportFile = dir.File(GetParam());
+
+    std::vector<PageResult> pages;
+    PageResult turned = Page("scans/a, \"b\".png", " lead\nline\ttab.png");
+    turned.hasAngle = true;
+    turned.turned = true;
+    turned.preciseAngle = -12.345;
+    turned.confidence = 0.876;
+    pages.push_back(turned);
+    PageResult unsure = Page("caf\xC3\xA9\\x.jpg", "out/caf\xC3\xA9.jpg");
+    unsure.notSure = true;
+    unsure.confidence = 0.2;
+    pages.push_back(unsure);
+    PageResult failed = Page("c.tif", "out/c.tif");
+    failed.ok = false;
+    failed.error = "c.tif: damaged, \"truncated\"";
+    pages.push_back(failed);
+
+    ReportFileWriter writer(o);
+    std::string error;
+    ASSERT_TRUE(writer.Open(error)) << error;
+    for (const PageResult& p : pages) {
+        writer.Row(p);
+    }
+    ASSERT_TRUE(writer.Commit({{"pages", ReportValue::Int(3)}}, error)) << error;
+
+    std::vector<ReportFileRow> rows;
+    ASSERT_TRUE(ReadReportFile(o.reportFile, rows, error)) << error;
+    ASSERT_EQ(rows.size(), 3u);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].input, pages[i].input);
+        EXPECT_EQ(rows[i].output, pages[i].output);
+        EXPECT_TRUE(rows[i].hasOutput);
+        EXPECT_EQ(rows[i].mode, "precise");
+    }
+    EXPECT_EQ(rows[0].status, "rotated");
+    EXPECT_TRUE(rows[0].hasAngle);
+    EXPECT_EQ(rows[0].angle, -12.35);  // two decimals, as the reports give it
+    EXPECT_EQ(rows[0].confidence, 0.88);
+    EXPECT_FALSE(rows[0].hasError);
+    EXPECT_EQ(rows[1].status, "not sure");
+    EXPECT_FALSE(rows[1].hasAngle);
+    EXPECT_EQ(rows[1].confidence, 0.2);
+    EXPECT_EQ(rows[2].status, "failed");
+    EXPECT_FALSE(rows[2].hasAngle);
+    EXPECT_FALSE(rows[2].hasConfidence);
+    EXPECT_EQ(rows[2].error, failed.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, ReportFileRoundTrip, testing::Values("r.csv", "r.JSON"),
+                         [](const testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param[2] == 'c' ? "Csv" : "Json");
+                         });
+
+TEST(ReportFileWriter, LeavesAnEarlierReportAloneUntilCommitted) {
+    TestSupport::ScratchDir dir;
+    Options o;
+    o.command = Command::kEstimate;
+    o.reportFile = dir.File("r.csv");
+    std::ofstream(o.reportFile) << "earlier";
+    std::string error;
+    {
+        ReportFileWriter writer(o);
+        ASSERT_TRUE(writer.Open(error));
+        writer.Row(Page("a.bmp", ""));
+    }
+    std::ifstream in(o.reportFile);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "earlier");
+}
+
+const char kHeaderLf[] = "input,output,status,angle,confidence,mode,error\n";
+
+TEST(ReportFileReader, AcceptsWhatAnEditorMaySave) {
+    std::vector<ReportFileRow> rows;
+    std::string error;
+    // A byte-order mark, plain line ends, quotes on every cell, a line break
+    // inside a name, a sign and no decimals, empty lines at the end.
+    const std::string csv = std::string("\xEF\xBB\xBF") + kHeaderLf +
+                            "\"a\nb.bmp\",\"\",\"rotated\",\"+3\",\"1\",\"precise\",\"\"\n\n\n";
+    ASSERT_TRUE(ParseReportFile(csv, ReportFormat::kCsv, "r.csv", rows, error)) << error;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].input, "a\nb.bmp");
+    EXPECT_EQ(rows[0].angle, 3.0);
+    EXPECT_FALSE(rows[0].hasOutput);
+
+    const std::string json =
+        "{\"pages\":[{\"error\":null,\"mode\":\"standard\",\"confidence\":null,\"angle\":-1.5e0,"
+        "\"status\":\"unchanged\",\"output\":\"o\\/\\u00e9\\ud83d\\ude00\",\"input\":\"\\t\"}],"
+        "\"command\":\"auto\"}";
+    ASSERT_TRUE(ParseReportFile(json, ReportFormat::kJson, "r.json", rows, error)) << error;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].output, "o/\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(rows[0].input, "\t");
+    EXPECT_EQ(rows[0].angle, -1.5);
+}
+
+struct Malformed {
+    const char* name;
+    ReportFormat format;
+    std::string text;
+    const char* error;
+};
+
+class ReportFileMalformed : public testing::TestWithParam<Malformed> {};
+
+TEST_P(ReportFileMalformed, IsRefusedWithTheLine) {
+    std::vector<ReportFileRow> rows;
+    std::string error;
+    EXPECT_FALSE(ParseReportFile(GetParam().text, GetParam().format, "r", rows, error));
+    EXPECT_EQ(error, GetParam().error);
+}
+
+const std::string kCsvHeader = kHeaderLf;
+const std::string kPage =
+    "{\"input\": \"a\", \"output\": null, \"status\": \"rotated\", \"angle\": 1, "
+    "\"confidence\": null, \"mode\": \"standard\", \"error\": null}";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReportFileMalformed,
+    testing::Values(
+        Malformed{"TextAfterClosingQuote", ReportFormat::kCsv,
+                  kCsvHeader + "\"a\"b,,rotated,1,,standard,\n",
+                  "r line 2: text after the closing quote of a cell"},
+        Malformed{"QuoteInsidePlainCell", ReportFormat::kCsv,
+                  kCsvHeader + "a\"b,,rotated,1,,standard,\n",
+                  "r line 2: a quote inside a cell that is not quoted"},
+        Malformed{"LineCountedAcrossQuotedBreaks", ReportFormat::kCsv,
+                  kCsvHeader + "\"a\nb\",,rotated,1,,standard,\nc,,rotated,0x10,,standard,\n",
+                  "r line 4: the angle '0x10' is not a number"},
+        Malformed{"SpaceInNumber", ReportFormat::kCsv, kCsvHeader + "a,,rotated, 1,,standard,\n",
+                  "r line 2: the angle ' 1' is not a number"},
+        Malformed{"UnknownMode", ReportFormat::kCsv, kCsvHeader + "a,,rotated,1,,exact,\n",
+                  "r line 2: the mode 'exact' is not precise or standard"},
+        Malformed{"EmptyInput", ReportFormat::kCsv, kCsvHeader + ",,rotated,1,,standard,\n",
+                  "r line 2: the input is empty"},
+        Malformed{"Empty", ReportFormat::kCsv, "", "r line 1: the header is missing"},
+        Malformed{"DuplicateMember", ReportFormat::kJson,
+                  "{\"command\": \"auto\", \"command\": \"auto\", \"pages\": []}",
+                  "r line 1: the member \"command\" is given twice"},
+        Malformed{"UnknownMember", ReportFormat::kJson,
+                  "{\"command\": \"auto\", \"pages\": [],\n\"extra\": 1}",
+                  "r line 1: an unknown member \"extra\""},
+        Malformed{"TextAfterDocument", ReportFormat::kJson,
+                  "{\"command\": \"auto\", \"pages\": [" + kPage + "]}\n,",
+                  "r line 2: text after the end of the document"},
+        Malformed{"MissingComma", ReportFormat::kJson,
+                  "{\"command\": \"auto\", \"pages\": [" + kPage + "\n" + kPage + "]}",
+                  "r line 2: a ',' or ']' is missing"},
+        Malformed{"BadEscape", ReportFormat::kJson, "{\"command\": \"a\\x\"}",
+                  "r line 1: an unknown escape \\x"},
+        Malformed{"LoneSurrogate", ReportFormat::kJson, "{\"command\": \"\\udc00\"}",
+                  "r line 1: a broken \\u surrogate pair"},
+        Malformed{"DeepNesting", ReportFormat::kJson, std::string(100000, '['),
+                  "r line 1: nested too deeply"},
+        Malformed{"PageNotAnObject", ReportFormat::kJson,
+                  "{\"command\": \"auto\", \"pages\": [\n\n3]}",
+                  "r line 3: each page must be an object"},
+        Malformed{"Truncated", ReportFormat::kJson, "{\"command\": \"auto\", \"pages\": [\n",
+                  "r line 2: the document ends too early"}),
+    [](const testing::TestParamInfo<Malformed>& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace Cli
