@@ -156,7 +156,9 @@ void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
     for (const ReportFileRow& row : rows) {
         PageTask t;
         t.input = row.input;
-        if (row.status == "not sure" || row.status == "failed") {
+        // A page the run left as it was is applied as it was decided: a
+        // reviewer who wants it turned gives the row another status.
+        if (row.status == "not sure" || row.status == "failed" || row.status == "unchanged") {
             t.skip = "\"" + row.status + "\" in the report";
         } else if (!row.hasAngle) {
             t.skip = "no angle in the report";

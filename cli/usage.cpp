@@ -107,12 +107,12 @@ are white (or black).
 With --from-report, the pages and their angles come from a report file
 that 'auto' or 'estimate' wrote with --report (CSV or JSON, possibly edited
 by hand since): each row's input is turned by its angle into DIR (under the
-input's file name) or in place. Rows whose status is "not sure" or
-"failed", or that have no angle, are reported as skipped and left alone;
-to turn such a page after review, give its row an angle and another
-status (such as "rotated"). A "rotated" row whose output is its input
-(a report of --in-place) is skipped too: that file is turned already. Relative paths are taken from the current
-folder. A malformed file is a usage error naming its line.
+input's file name) or in place. Rows whose status is "not sure",
+"failed" or "unchanged", or that have no angle, are reported as skipped
+and left alone; to turn such a page after review, give its row an angle
+and another status (such as "rotated"). A "rotated" row whose output is
+its input (a report of --in-place) is skipped too: that file is turned
+already. Relative paths are taken from the current folder. A malformed file is a usage error naming its line.
 
 Example:
   skewmend rotate page.bmp -o page-turned.png --angle 7

@@ -1,6 +1,6 @@
 // The auditable batch end to end: auto and estimate write their decisions to
 // a report file (--report), a reviewer edits it, and rotate --from-report
-// applies it: edited angles honoured, "not sure" and "failed" rows skipped,
+// applies it: edited angles honoured, "not sure", "failed" and "unchanged" rows skipped,
 // outputs refused as for any other command, malformed reports refused
 // before any page is touched.
 #include <gtest/gtest.h>
@@ -123,19 +123,21 @@ TEST_F(ReportFileTool, StandardEstimateWritesJsonAndItAppliesInPlaceWithBlackCor
     EXPECT_EQ(TestSupport::ReadBytes(page), TestSupport::ReadBytes(copy));
 }
 
-TEST_F(ReportFileTool, RowsWithoutAnAngleOrThatFailedAreSkippedNeverTurned) {
+TEST_F(ReportFileTool, RowsWithoutAnAngleOrThatFailedOrStayedUnchangedAreSkippedNeverTurned) {
     const std::string a = WritePage("a.bmp", 5, "bmp");
     WriteText(File("r.csv"), "input,output,status,angle,confidence,mode,error\r\n" + a +
                                  ",,failed,7.00,,standard,broken\r\n" + a +
                                  ",,rotated,,,precise,\r\n" + a +
-                                 ",,not sure,4.00,0.20,precise,\r\n");
+                                 ",,not sure,4.00,0.20,precise,\r\n" + a +
+                                 ",,unchanged,2.00,,standard,\r\n");
     const ToolRun run = Run({"rotate", "--from-report", File("r.csv"), "--out-dir", File("out")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("a.bmp: skipped (\"failed\" in the report)"), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("a.bmp: skipped (no angle in the report)"), std::string::npos);
     EXPECT_NE(run.out.find("a.bmp: skipped (\"not sure\" in the report)"), std::string::npos);
-    EXPECT_NE(run.out.find("3 pages: 0 turned, 3 skipped, 0 failed"), std::string::npos);
+    EXPECT_NE(run.out.find("a.bmp: skipped (\"unchanged\" in the report)"), std::string::npos);
+    EXPECT_NE(run.out.find("4 pages: 0 turned, 4 skipped, 0 failed"), std::string::npos);
     EXPECT_FALSE(TestSupport::FileExists(File("out/a.bmp")));
 }
 
