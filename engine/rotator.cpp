@@ -20,6 +20,9 @@
 // The per-pixel products i c, i s, j c and j s are the same products for a
 // whole row or column, so they are formed once per row and once per column;
 // the arithmetic is otherwise exactly the per-pixel formula.
+//
+// pi, cos and sin come from PortableMath, so the geometry and every blended
+// pixel are the same bits on every platform the engine is built for.
 #include "rotator.h"
 
 #include <cmath>
@@ -27,10 +30,11 @@
 
 #include "bmpbase/planes.h"
 #include "diagnostics.h"
+#include "portable_math.h"
 
 namespace Skewmend {
 
-const double Rotator::kPi = 2.0 * std::asin(1.0);
+const double Rotator::kPi = 2.0 * PortableMath::Asin(1.0);
 
 namespace {
 
@@ -90,8 +94,8 @@ bool Rotator::ComputeGeometry(uint16_t srcHeight, uint16_t srcWidth, double angl
         return false;
     }
     const double theta = angle / 180.0 * kPi;
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
+    const double c = PortableMath::Cos(theta);
+    const double s = PortableMath::Sin(theta);
     const double h1 = static_cast<double>(static_cast<int32_t>(srcHeight) - 1);
     const double w1 = static_cast<double>(static_cast<int32_t>(srcWidth) - 1);
 
