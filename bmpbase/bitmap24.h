@@ -21,7 +21,9 @@
 
 namespace BmpBase {
 
-#pragma pack(push, 1)
+// The file header has no padding after bfType, so bfSize and bfOffBits sit
+// at 2-byte boundaries; read them by value (not by reference).
+#pragma pack(push, 2)
 struct BitmapFileHeader {
     uint16_t bfType = 0x4D42;  // "BM"
     uint32_t bfSize = 0;
@@ -29,6 +31,7 @@ struct BitmapFileHeader {
     uint16_t bfReserved2 = 0;
     uint32_t bfOffBits = 54;
 };
+#pragma pack(pop)
 
 struct BitmapInfoHeader {
     uint32_t biSize = 40;
@@ -43,7 +46,6 @@ struct BitmapInfoHeader {
     uint32_t biClrUsed = 0;
     uint32_t biClrImportant = 0;
 };
-#pragma pack(pop)
 
 static_assert(sizeof(BitmapFileHeader) == 14, "file header is 14 bytes on disk");
 static_assert(sizeof(BitmapInfoHeader) == 40, "information header is 40 bytes on disk");

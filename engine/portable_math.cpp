@@ -15,6 +15,8 @@
 //    parts is formed exactly, so r is exact to far beyond double precision
 //    for |x| < 2^30. The quadrant k mod 4 picks sin or cos of r and the sign.
 //  - exp: x = k ln2 + r with |r| <= ln2/2; the result is exp(r) 2^k.
+//  - log: x = m 2^e with sqrt(1/2) <= m < sqrt(2); log x = e ln2 +
+//    2 atanh(s) with s = (m - 1) / (m + 1), |s| < 0.18.
 //  - atan: arguments above 1 use atan(t) = pi/2 - atan(1/t); then three
 //    halvings atan(t) = 2 atan(t / (1 + sqrt(1 + t^2))) bring t below 0.1,
 //    where the alternating series converges quickly.
@@ -350,6 +352,38 @@ double Exp(double x) {
         return m * Pow2(e + 600) * Pow2(-600);
     }
     return m * Pow2(e);
+}
+
+double Log(double x) {
+    if (std::isnan(x) || x < 0.0) {
+        return kNaN;
+    }
+    if (x == 0.0) {
+        return -kInf;
+    }
+    if (std::isinf(x)) {
+        return kInf;
+    }
+    int e = 0;
+    double m = std::frexp(x, &e);  // exact: 0.5 <= m < 1
+    if (m < 0x1.6a09e667f3bcdp-1) {
+        m *= 2.0;
+        e -= 1;
+    }
+    const DD s = Div(TwoSum(m, -1.0), TwoSum(m, 1.0));
+    const DD s2 = Mul(s, s);
+    constexpr int kTerms = 22;
+    DD power = s;
+    DD sum = s;
+    for (int k = 1; k <= kTerms; ++k) {
+        power = Mul(power, s2);
+        sum = Add(sum, DivD(power, static_cast<double>(2 * k + 1)));
+    }
+    const double k = static_cast<double>(e);
+    DD v = Add(TwoProd(k, kLn2[0]), TwoProd(k, kLn2[1]));
+    v = Add(v, {k * kLn2[2], 0.0});
+    v = Add(v, MulD(sum, 2.0));
+    return v.hi + v.lo;
 }
 
 }  // namespace Skewmend::PortableMath

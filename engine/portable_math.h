@@ -17,7 +17,8 @@
 // modulo the double nearest 2 pi, so they stay deterministic but are not the
 // exact sine of the argument. NaN in gives NaN out; Asin and Acos outside
 // [-1, 1] and Sin, Cos, Tan of an infinity give NaN; Exp overflows to
-// infinity and underflows to 0 like the standard one.
+// infinity and underflows to 0 like the standard one; Log of 0 is minus
+// infinity, of a negative number NaN.
 #pragma once
 
 namespace Skewmend::PortableMath {
@@ -29,5 +30,6 @@ double Atan(double x);
 double Asin(double x);
 double Acos(double x);
 double Exp(double x);
+double Log(double x);
 
 }  // namespace Skewmend::PortableMath

@@ -28,7 +28,6 @@
 #include <cmath>
 #include <vector>
 
-#include "bmpbase/planes.h"
 #include "diagnostics.h"
 #include "portable_math.h"
 
@@ -77,7 +76,8 @@ inline uint8_t Blend(double p00, double p01, double p10, double p11, double dx, 
 struct ColumnTerms {
     std::vector<double> jc;
     std::vector<double> js;
-    ColumnTerms(const RotationGeometry& g) : jc(g.width), js(g.width) {
+    ColumnTerms() = default;
+    explicit ColumnTerms(const RotationGeometry& g) : jc(g.width), js(g.width) {
         for (int32_t k = 0; k < g.width; ++k) {
             const double j = static_cast<double>(k - g.offY);
             jc[k] = j * g.cosTheta;
@@ -85,6 +85,39 @@ struct ColumnTerms {
         }
     }
 };
+
+// The plane rotations' timer. The channel form is three plane rotations
+// done straight on the interleaved bitmaps, so it reports on this timer too.
+NamedTimer& PlaneRotationTimer() {
+    static NamedTimer timer("Rotator::Rotate");
+    return timer;
+}
+
+// One plane rotation of byte `channel` of every source pixel into the same
+// byte of every target pixel; uncovered targets become 255.
+void RotateChannel(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src,
+                   const RotationGeometry& g, const ColumnTerms& terms, uint16_t srcHeight,
+                   uint16_t srcWidth, int channel) {
+    const int32_t lastRow = static_cast<int32_t>(srcHeight) - 1;
+    const int32_t lastCol = static_cast<int32_t>(srcWidth) - 1;
+    const uint32_t srcStride = src.stride;
+    for (int32_t r = 0; r < g.height; ++r) {
+        const double i = static_cast<double>(r - g.offX);
+        const double ic = i * g.cosTheta;
+        const double is = i * g.sinTheta;
+        uint8_t* out = dst.PixelAt(static_cast<uint32_t>(r), 0) + channel;
+        for (int32_t k = 0; k < g.width; ++k, out += 3) {
+            const Sample sm = Locate(ic + terms.js[k], terms.jc[k] - is, lastRow, lastCol);
+            if (!sm.covered) {
+                *out = 255;
+                continue;
+            }
+            const uint8_t* p0 = src.PixelAt(static_cast<uint32_t>(sm.fx), 0) + 3 * sm.fy + channel;
+            const uint8_t* p1 = p0 + srcStride;
+            *out = Blend(p0[0], p0[3], p1[0], p1[3], sm.dx, sm.dy);
+        }
+    }
+}
 
 }  // namespace
 
@@ -172,7 +205,7 @@ bool Rotator::Rotate(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, con
 
 bool Rotator::Rotate(const BmpBase::GreyImage& src, BmpBase::GreyImage& dst, uint16_t& height,
                      uint16_t& width, double angle) {
-    SKEWMEND_TIMED("Rotator::Rotate");
+    ScopedTimer timed(PlaneRotationTimer());
     RotationGeometry g;
     if (!ComputeGeometry(height, width, angle, g)) {
         return false;
@@ -210,31 +243,31 @@ bool Rotator::RotateByChannels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24
     if (cornerOption != 1 && cornerOption != 2) {
         AssertFail(".\\Rotator", 223);
     }
-    BmpBase::GreyImage planes[3];  // red, green, blue
-    BmpBase::GetRedImage(src, planes[0]);
-    BmpBase::GetGreenImage(src, planes[1]);
-    BmpBase::GetBlueImage(src, planes[2]);
-
-    BmpBase::GreyImage turned[3];
-    for (int p = 0; p < 3; ++p) {
-        uint16_t h = static_cast<uint16_t>(src.height);
-        uint16_t w = static_cast<uint16_t>(src.width);
-        if (!Rotate(planes[p], turned[p], h, w, angle)) {
+    if (&dst == &src) {
+        BmpBase::CBitmap24 turned;
+        if (!RotateByChannels(turned, src, cornerOption, angle)) {
             return false;
         }
-        planes[p].Free();
+        dst = turned;
+        return true;
     }
-    dst.Allocate(turned[0].height, turned[0].width);
-    for (uint32_t r = 0; r < dst.height; ++r) {
-        uint8_t* out = dst.PixelAt(r, 0);
-        const uint8_t* red = turned[0].rows[r];
-        const uint8_t* green = turned[1].rows[r];
-        const uint8_t* blue = turned[2].rows[r];
-        for (uint32_t c = 0; c < dst.width; ++c, out += 3) {
-            out[0] = blue[c];
-            out[1] = green[c];
-            out[2] = red[c];
+    const auto height = static_cast<uint16_t>(src.height);
+    const auto width = static_cast<uint16_t>(src.width);
+    RotationGeometry g;
+    ColumnTerms terms;
+    // Red, then green, then blue (bytes 2, 1, 0), each a plane rotation with
+    // uncovered elements at 255, written straight into the target: no
+    // separate planes are extracted, turned and reassembled.
+    for (int channel : {2, 1, 0}) {
+        ScopedTimer timed(PlaneRotationTimer());
+        if (channel == 2) {
+            if (!ComputeGeometry(height, width, angle, g)) {
+                return false;
+            }
+            dst.Allocate(g.height, g.width);
+            terms = ColumnTerms(g);
         }
+        RotateChannel(dst, src, g, terms, height, width, channel);
     }
     return true;
 }

@@ -11,9 +11,11 @@
 //  - the colour form samples a CBitmap24 directly and fills uncovered pixels
 //    by the corner option (0: the given fill colour, 2: white, else black);
 //  - the plane form turns one 8-bit plane, uncovered elements becoming 255;
-//  - the channel form turns the red, green and blue planes separately and
-//    reassembles them (corner option must be 1 or 2; the result has white
-//    corners either way).
+//  - the channel form turns the red, green and blue channels as three
+//    separate plane rotations (corner option must be 1 or 2; the result has
+//    white corners either way). It reads and writes the interleaved bitmaps
+//    directly, so it needs no memory beyond the target, and each of its
+//    three passes is timed as a plane rotation.
 // The colour and plane forms are timed as "Rotator::Rotate". They fail (return
 // false, target untouched) only for an angle that is not a finite number or a
 // result that would not fit in 65535 x 65535.

@@ -31,7 +31,7 @@ int32_t I32At(const std::vector<uint8_t>& b, size_t at) {
 TEST(Bitmap24, DefaultStateMatchesAnEmptyBmpHeader) {
     CBitmap24 bmp;
     EXPECT_EQ(bmp.fileHeader.bfType, 0x4D42);
-    EXPECT_EQ(bmp.fileHeader.bfOffBits, 54u);
+    EXPECT_EQ(+bmp.fileHeader.bfOffBits, 54u);
     EXPECT_EQ(bmp.infoHeader.biSize, 40u);
     EXPECT_EQ(bmp.infoHeader.biPlanes, 1);
     EXPECT_EQ(bmp.infoHeader.biBitCount, 24);
@@ -96,7 +96,7 @@ TEST(Bitmap24, WriteThenReadRoundTripsAndStoresTrueSizes) {
     ASSERT_EQ(bytes.size(), 54u + src.pixelBytes);
     EXPECT_EQ(U32At(bytes, 2), 54u + src.pixelBytes);
     EXPECT_EQ(U32At(bytes, 34), src.pixelBytes);
-    EXPECT_EQ(src.fileHeader.bfSize, 123456u);  // the object keeps its own values
+    EXPECT_EQ(+src.fileHeader.bfSize, 123456u);  // the object keeps its own values
 
     CBitmap24 back;
     ASSERT_TRUE(back.Read(dir.File("a.bmp").c_str()));

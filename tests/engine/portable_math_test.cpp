@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ExpOfZero", PM::Exp, 0.0, 1.0},
         Case{"ExpOverflows", PM::Exp, 710.0, std::numeric_limits<double>::infinity()},
         Case{"ExpUnderflows", PM::Exp, -746.0, 0.0},
+        Case{"LogOfNine", PM::Log, 9.0, 0x1.193ea7aad030bp+1}, Case{"LogOfOne", PM::Log, 1.0, 0.0},
+        Case{"LogOfSmallestSubnormal", PM::Log, 0x1p-1074, -0x1.74385446d71c3p+9},
         Case{"AsinOfOneIsHalfPi", PM::Asin, 1.0, kPi / 2},
         Case{"SinKeepsNegativeZero", PM::Sin, -0.0, -0.0}),
     [](const ::testing::TestParamInfo<Case>& row) { return std::string(row.param.label); });
@@ -101,6 +103,8 @@ TEST(PortableMath, OutsideTheDomainGivesNaN) {
     EXPECT_TRUE(std::isnan(PM::Asin(-1.0000001)));
     EXPECT_TRUE(std::isnan(PM::Exp(std::nan(""))));
     EXPECT_TRUE(std::isnan(PM::Atan(std::nan(""))));
+    EXPECT_TRUE(std::isnan(PM::Log(-1.0)));
+    EXPECT_EQ(PM::Log(0.0), -inf);
 }
 
 TEST(PortableMath, HugeArgumentsStayInRangeAndRepeatable) {

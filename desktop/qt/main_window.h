@@ -1,0 +1,68 @@
+// MainWindow: the Qt main window of LeveloraDesk and the program's only
+// contact with the toolkit. It implements WindowPort for the logic
+// (DeskApp) and hands every menu item, toolbar button and accelerator to
+// the command handler as its command id.
+//
+// Layout: the menu bar (File, Edit, Rotate, Help), a fixed toolbar with
+// Open, Auto-rotate, Save, Restore, the angle field and the two rotate
+// buttons, and the image view below it. A command that has both a menu item
+// and a toolbar button is one QAction shown in both places, so enabling or
+// greying it affects both.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+
+#include "program_state.h"
+#include "window_port.h"
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QToolBar;
+
+namespace LeveloraDesk {
+
+class MainWindow : public QMainWindow, public WindowPort {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(const ProgramState& state);
+
+    // Receives the command id of every menu item, button and accelerator.
+    void SetCommandHandler(std::function<void(int)> handler);
+
+    // The action of a command id (null when it has none), the toolbar and
+    // the angle field, for the tests.
+    QAction* CommandAction(int commandId) const;
+    QToolBar* ToolBar() const { return toolBar_; }
+    QLineEdit* AngleEdit() const { return angleEdit_; }
+
+    // WindowPort
+    void ShowMessage(const std::string& text) override;
+    bool AskOpenPath(std::string& path, ImageFileFormat& format) override;
+    bool AskSavePath(std::string& path, ImageFileFormat& format) override;
+    std::string AngleText() const override;
+    void SetAngleText(const std::string& text) override;
+    void EnableCommand(int commandId, bool enabled) override;
+    void Repaint() override;
+    void SetBusy(bool busy) override;
+    void CloseWindow() override;
+
+  private:
+    QAction* MakeCommand(int commandId, const char* text);
+    QAction* AddMenuCommand(QMenu* menu, int commandId, const char* text);
+    void BuildMenu();
+    void BuildToolBar();
+    bool AskPath(bool forSaving, std::string& path, ImageFileFormat& format);
+
+    const ProgramState& state_;
+    std::function<void(int)> handler_;
+    std::map<int, QAction*> actions_;
+    QToolBar* toolBar_ = nullptr;
+    QLineEdit* angleEdit_ = nullptr;
+    int busyDepth_ = 0;
+};
+
+}  // namespace LeveloraDesk

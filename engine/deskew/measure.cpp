@@ -1,0 +1,254 @@
+// Component measurement: from the cropped mask to a clean list of ink
+// components (centroid, pixel count, radius).
+//
+// The mask is labelled (at most 1024 components). Each component is measured:
+// its centroid (mean row and column), its pixel count and its radius (the
+// largest distance from the centroid to one of its pixels). Components whose
+// radius exceeds four times the median radius (pictures, rules, frames) are
+// erased from the mask and the grey image, so the density refinement does not
+// see them either; components heavier than eight times the median pixel count
+// are only dropped from the list. A small component whose radius is at most
+// 0.6 times that of its nearest neighbour is joined to it when it lies within
+// the neighbour's radius (the dot of an i), and left out otherwise (a speck).
+// The joins are resolved on the label plane without renumbering, and the
+// components are measured again.
+//
+// Every per-pixel loop covers rows 1 .. height - 2 and columns
+// 1 .. lastColumn, the part the labeller visited. Centroid sums are 64-bit,
+// so no page within the size limits overflows them.
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "components/connected_comp.h"
+#include "components/equivalence_table.h"
+#include "deskew/deskewer.h"
+#include "diagnostics.h"
+
+namespace Skewmend {
+
+namespace {
+
+constexpr double kTooBigRadiusFactor = 4.0;
+constexpr double kTooHeavyCountFactor = 8.0;
+constexpr double kFragmentRadiusRatio = 0.6;
+constexpr double kNoDistanceYet = 1e38;
+
+enum class Verdict : uint8_t { kKept, kTooBig, kTooHeavy };
+
+// Calls visit(y, x, label) for every ink pixel the labeller covered.
+template <typename Visit>
+void ForEachInkPixel(const PixelMask& mask, uint16_t height, uint16_t width, uint32_t lastColumn,
+                     const BmpBase::Plane32& labels, Visit visit) {
+    const int32_t lastRow = static_cast<int32_t>(height) - 2;
+    const auto lastCol =
+        static_cast<int32_t>(std::min<uint32_t>(lastColumn, width > 0 ? width - 1u : 0u));
+    for (int32_t y = 1; y <= lastRow; ++y) {
+        const size_t rowStart = static_cast<size_t>(y) * width;
+        const uint32_t* labelRow = labels.rows[y];
+        for (int32_t x = 1; x <= lastCol; ++x) {
+            if (mask[rowStart + static_cast<size_t>(x)]) {
+                visit(y, x, labelRow[x]);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool Deskewer::GetAllCCCentroids(std::vector<Point>& centroids, std::vector<uint32_t>& pixelCounts,
+                                 std::vector<double>& radii) {
+    SKEWMEND_TIMED("Deskewer::GetAllCCCentroids");
+    BmpBase::Plane32 labels;
+    uint32_t n = 0;
+    LabelComponents(labels, n);
+
+    std::vector<Point> centroid;
+    std::vector<uint32_t> count;
+    std::vector<double> radius;
+    uint32_t validCount = 0;
+    ComputeCentroids(n, labels, centroid, count, validCount);
+    if (validCount < 2) {
+        return false;
+    }
+    ComputeRadii(n, labels, centroid, radius);
+    FilterComponents(radius, n, labels, count, validCount);
+    if (validCount < 2) {
+        return false;
+    }
+    std::vector<bool> marked(n + 1, false);
+    MergeComponents(centroid, n, count, radius, labels, marked);
+    ComputeCentroids(n, labels, centroid, count, validCount);
+    if (validCount < 2) {
+        return false;
+    }
+    ComputeRadii(n, labels, centroid, radius);
+
+    centroids.clear();
+    pixelCounts.clear();
+    radii.clear();
+    for (uint32_t k = 1; k <= n; ++k) {
+        if (!marked[k] && count[k] != 0) {
+            centroids.push_back(centroid[k]);
+            pixelCounts.push_back(count[k]);
+            radii.push_back(radius[k]);
+        }
+    }
+    return true;
+}
+
+void Deskewer::LabelComponents(BmpBase::Plane32& labels, uint32_t& n) {
+    ConnectedComp cc(mask, height, width, kMaxProvisionalLabels, kMaxComponents);
+    cc.BuildCC();
+    labels = std::move(cc.labels);
+    n = cc.labelCount;
+    lastColumn = cc.lastColumn;
+}
+
+void Deskewer::ComputeCentroids(uint32_t n, const BmpBase::Plane32& labels,
+                                std::vector<Point>& centroid, std::vector<uint32_t>& count,
+                                uint32_t& validCount) const {
+    std::vector<uint64_t> sumRow(n + 1, 0), sumCol(n + 1, 0);
+    std::vector<uint32_t> pixels(n + 1, 0);
+    ForEachInkPixel(mask, height, width, lastColumn, labels, [&](int32_t y, int32_t x, uint32_t l) {
+        sumRow[l] += static_cast<uint64_t>(y);
+        sumCol[l] += static_cast<uint64_t>(x);
+        pixels[l] += 1;
+    });
+    centroid.assign(n + 1, Point{});
+    count.assign(n + 1, 0);
+    validCount = 0;
+    for (uint32_t k = 1; k <= n; ++k) {
+        if (pixels[k] > 0) {
+            centroid[k].row = static_cast<double>(sumRow[k]) / static_cast<double>(pixels[k]);
+            centroid[k].column = static_cast<double>(sumCol[k]) / static_cast<double>(pixels[k]);
+            count[k] = pixels[k];
+            validCount += 1;
+        }
+    }
+}
+
+void Deskewer::ComputeRadii(uint32_t n, const BmpBase::Plane32& labels,
+                            const std::vector<Point>& centroid, std::vector<double>& radius) const {
+    radius.assign(n + 1, 0.0);
+    ForEachInkPixel(mask, height, width, lastColumn, labels, [&](int32_t y, int32_t x, uint32_t l) {
+        const double dx = x - centroid[l].column;
+        const double dy = y - centroid[l].row;
+        const double d2 = dx * dx + dy * dy;
+        if (d2 > radius[l]) {
+            radius[l] = d2;
+        }
+    });
+    for (double& r : radius) {
+        r = std::sqrt(r);
+    }
+}
+
+void Deskewer::FilterComponents(const std::vector<double>& radius, uint32_t n,
+                                BmpBase::Plane32& labels, std::vector<uint32_t>& count,
+                                uint32_t& validCount) {
+    std::vector<double> radii;
+    std::vector<uint32_t> counts;
+    for (uint32_t k = 1; k <= n; ++k) {
+        if (count[k] != 0) {
+            radii.push_back(radius[k]);
+            counts.push_back(count[k]);
+        }
+    }
+    if (radii.empty()) {
+        return;
+    }
+    std::sort(radii.begin(), radii.end());
+    std::sort(counts.begin(), counts.end());
+    const double radiusLimit = kTooBigRadiusFactor * radii[radii.size() / 2];
+    const auto countLimit =
+        static_cast<uint64_t>(kTooHeavyCountFactor * counts[counts.size() / 2] + 0.5);
+
+    std::vector<Verdict> verdict(n + 1, Verdict::kKept);
+    bool anyTooBig = false;
+    bool anyTooHeavy = false;
+    for (uint32_t k = 1; k <= n; ++k) {
+        if (count[k] == 0) {
+            continue;
+        }
+        if (radius[k] > radiusLimit) {
+            verdict[k] = Verdict::kTooBig;
+            anyTooBig = true;
+        } else if (count[k] > countLimit) {
+            verdict[k] = Verdict::kTooHeavy;
+            anyTooHeavy = true;
+        } else {
+            continue;
+        }
+        count[k] = 0;
+        validCount -= 1;
+    }
+    if (!anyTooBig && !anyTooHeavy) {
+        return;
+    }
+    const uint16_t w = width;
+    ForEachInkPixel(mask, height, width, lastColumn, labels, [&](int32_t y, int32_t x, uint32_t l) {
+        const Verdict v = verdict[l];
+        if (v == Verdict::kTooBig) {
+            mask.Clear(static_cast<size_t>(y) * w + static_cast<size_t>(x));
+            grey.rows[y][x] = backgroundGrey;
+            labels.rows[y][x] = 0;
+        } else if (v == Verdict::kTooHeavy) {
+            labels.rows[y][x] = 0;
+        }
+    });
+}
+
+void Deskewer::MergeComponents(const std::vector<Point>& centroid, uint32_t n,
+                               const std::vector<uint32_t>& count,
+                               const std::vector<double>& radius, BmpBase::Plane32& labels,
+                               std::vector<bool>& marked) const {
+    EquivalenceTable table(kMaxComponents);
+    marked.resize(n + 1, false);
+    for (uint32_t k = 0; k <= n; ++k) {
+        if (count[k] == 0) {
+            continue;
+        }
+        double best = kNoDistanceYet;
+        uint32_t j = k;
+        for (uint32_t m = 0; m <= n; ++m) {
+            if (m == k || count[m] == 0) {
+                continue;
+            }
+            const double dCol = centroid[m].column - centroid[k].column;
+            const double dRow = centroid[m].row - centroid[k].row;
+            const double d2 = dCol * dCol + dRow * dRow;
+            if (d2 < best) {
+                best = d2;
+                j = m;
+            }
+        }
+        if (j == k) {
+            continue;
+        }
+        uint32_t small;
+        double ratio;
+        if (radius[j] > radius[k]) {
+            small = k;
+            ratio = radius[k] / radius[j];
+        } else {
+            small = j;
+            ratio = radius[j] / radius[k];
+        }
+        if (ratio > kFragmentRadiusRatio) {
+            continue;
+        }
+        const double large = radius[j] >= radius[k] ? radius[j] : radius[k];
+        if (std::sqrt(best) < large) {
+            table.Union(k, j);
+        } else {
+            marked[small] = true;
+        }
+    }
+    ConnectedComp resolver(mask, height, width, kMaxProvisionalLabels,
+                           ConnectedComp::kNoRenumbering);
+    uint32_t labelCount = n;
+    resolver.ResolveLabels(table, labelCount, static_cast<uint16_t>(lastColumn), labels);
+}
+
+}  // namespace Skewmend

@@ -1,0 +1,105 @@
+// Allocation, row access and BMP input/output of the picture that travels
+// between the decoders and the encoders. The BMP side reuses the bitmap
+// class's own reader, so the converters accept exactly the 24-bit files the
+// rest of the system writes; the writer always produces the plainest form:
+// bottom-up rows, a 40-byte information header and pixels at offset 54.
+#include "page.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "bmpbase/size_limits.h"
+
+namespace Pictconv {
+
+using BmpBase::CBitmap24;
+
+int32_t PpmFromDpi(double dpi) {
+    if (!std::isfinite(dpi) || dpi <= 0.0) {
+        return 0;
+    }
+    const double ppm = dpi / kMetresPerInch + 0.5;
+    if (ppm >= 2147483647.0) {
+        return 0;
+    }
+    return static_cast<int32_t>(ppm);
+}
+
+double DpiFromPpm(int32_t ppm) {
+    return ppm > 0 ? ppm * kMetresPerInch : 0.0;
+}
+
+bool NewPage(CBitmap24& page, uint32_t rows, uint32_t cols, int32_t xPpm, int32_t yPpm) {
+    if (rows == 0 || cols == 0 || !BmpBase::SizeIsSupported(cols, rows)) {
+        return false;
+    }
+    const uint32_t stride = CBitmap24::StrideFor(cols);
+    const uint32_t bytes = stride * rows;  // fits: checked by SizeIsSupported
+    // Not zeroed as a whole: the decoder writes every pixel, and a large
+    // page whose data turns out to be broken should not cost a full pass.
+    uint8_t* buffer = new uint8_t[bytes];
+    delete[] page.pixels;
+    page.pixels = buffer;
+    page.pixelBytes = bytes;
+    page.height = rows;
+    page.width = cols;
+    page.stride = stride;
+    page.fileHeader = BmpBase::BitmapFileHeader();
+    page.infoHeader = BmpBase::BitmapInfoHeader();
+    page.infoHeader.biWidth = static_cast<int32_t>(cols);
+    page.infoHeader.biHeight = static_cast<int32_t>(rows);
+    page.infoHeader.biXPelsPerMeter = xPpm > 0 ? xPpm : 0;
+    page.infoHeader.biYPelsPerMeter = yPpm > 0 ? yPpm : 0;
+    const uint32_t padding = stride - 3 * cols;
+    if (padding > 0) {
+        for (uint32_t r = 0; r < rows; ++r) {
+            std::memset(page.pixels + static_cast<uint64_t>(r) * stride + 3ull * cols, 0, padding);
+        }
+    }
+    return true;
+}
+
+uint8_t* TopRow(CBitmap24& page, uint32_t i) {
+    const uint32_t r = page.infoHeader.biHeight < 0 ? i : page.height - 1 - i;
+    return page.PixelAt(r, 0);
+}
+
+const uint8_t* TopRow(const CBitmap24& page, uint32_t i) {
+    const uint32_t r = page.infoHeader.biHeight < 0 ? i : page.height - 1 - i;
+    return page.PixelAt(r, 0);
+}
+
+int32_t XPpm(const CBitmap24& page) {
+    return page.infoHeader.biXPelsPerMeter > 0 ? page.infoHeader.biXPelsPerMeter : 0;
+}
+
+int32_t YPpm(const CBitmap24& page) {
+    return page.infoHeader.biYPelsPerMeter > 0 ? page.infoHeader.biYPelsPerMeter : 0;
+}
+
+bool LoadBmp(const char* path, CBitmap24& page) {
+    return page.Read(path) && page.height > 0 && page.width > 0;
+}
+
+bool SaveBmp(const CBitmap24& page, std::FILE* out) {
+    BmpBase::BitmapFileHeader fh = page.fileHeader;
+    BmpBase::BitmapInfoHeader ih = page.infoHeader;
+    fh.bfSize = BmpBase::kBmpHeaderBytes + page.pixelBytes;
+    ih.biSizeImage = page.pixelBytes;
+    return std::fwrite(&fh, sizeof fh, 1, out) == 1 && std::fwrite(&ih, sizeof ih, 1, out) == 1 &&
+           std::fwrite(page.pixels, 1, page.pixelBytes, out) == page.pixelBytes;
+}
+
+bool IsGreyPage(const CBitmap24& page) {
+    for (uint32_t r = 0; r < page.height; ++r) {
+        const uint8_t* p = page.PixelAt(r, 0);
+        for (uint32_t c = 0; c < page.width; ++c, p += 3) {
+            if (p[0] != p[1] || p[1] != p[2]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace Pictconv

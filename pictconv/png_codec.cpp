@@ -1,0 +1,248 @@
+// PNG through libpng.
+//
+// libpng reports errors by calling our error function, which returns to the
+// library's setjmp point with png_longjmp and prints nothing; warnings are
+// dropped. As with JPEG, setjmp lives only in methods of PngReader and
+// PngWriter that own no objects with destructors; buffers belong to their
+// callers.
+//
+// Decoding normalises every PNG to 8-bit blue, green, red, alpha with
+// libpng's transformations (palette and low-bit grey expanded, tRNS turned
+// into alpha, 16-bit channels scaled, grey copied to three channels, an
+// opaque alpha added where there is none) and then composites each pixel
+// over white into the page: out = (c x a + 255 x (255 - a) + 127) / 255, so
+// a transparent background comes out as paper. Non-interlaced files are read
+// one row at a time; interlaced ones need the whole image in memory, since
+// every pass revisits every row. No gamma correction is applied: page
+// pictures are taken to be in the display's colour space already.
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdint>
+#include <vector>
+
+#include "codecs.h"
+#include "page.h"
+
+namespace Pictconv {
+
+using BmpBase::CBitmap24;
+
+namespace {
+
+constexpr int kOutputChannels = 4;
+// zlib effort for written PNGs: on a noisy 300-dpi scan level 3 takes a third
+// of the time of the default 6 for files about 15% larger.
+constexpr int kZlibLevel = 3;
+
+extern "C" void PngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+extern "C" void PngWarning(png_structp, png_const_charp) {}
+
+uint8_t OverWhite(unsigned colour, unsigned alpha) {
+    return static_cast<uint8_t>((colour * alpha + 255u * (255u - alpha) + 127u) / 255u);
+}
+
+void CompositeRow(const uint8_t* bgra, uint8_t* out, uint32_t width) {
+    for (uint32_t c = 0; c < width; ++c, bgra += 4, out += 3) {
+        const unsigned alpha = bgra[3];
+        if (alpha == 255) {
+            out[0] = bgra[0];
+            out[1] = bgra[1];
+            out[2] = bgra[2];
+        } else {
+            out[0] = OverWhite(bgra[0], alpha);
+            out[1] = OverWhite(bgra[1], alpha);
+            out[2] = OverWhite(bgra[2], alpha);
+        }
+    }
+}
+
+class PngReader {
+  public:
+    PngReader() = default;
+    ~PngReader() {
+        if (png_ != nullptr) {
+            png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, nullptr);
+        }
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+    }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+
+    // Opens the file, reads everything up to the image data and sets up the
+    // transformations to 8-bit BGRA.
+    bool Open(const char* path) {
+        file_ = std::fopen(path, "rb");
+        if (file_ == nullptr) {
+            return false;
+        }
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+        if (png_ == nullptr) {
+            return false;
+        }
+        info_ = png_create_info_struct(png_);
+        if (info_ == nullptr) {
+            return false;
+        }
+        if (setjmp(png_jmpbuf(png_)) != 0) {
+            return false;
+        }
+        png_init_io(png_, file_);
+        png_read_info(png_, info_);
+        png_set_expand(png_);
+        png_set_scale_16(png_);
+        png_set_gray_to_rgb(png_);
+        png_set_bgr(png_);
+        png_set_add_alpha(png_, 0xFF, PNG_FILLER_AFTER);
+        passes_ = png_set_interlace_handling(png_);
+        png_read_update_info(png_, info_);
+        return png_get_bit_depth(png_, info_) == 8 &&
+               png_get_channels(png_, info_) == kOutputChannels;
+    }
+
+    uint32_t Width() const { return png_get_image_width(png_, info_); }
+    uint32_t Height() const { return png_get_image_height(png_, info_); }
+    bool Interlaced() const { return passes_ > 1; }
+
+    // Resolution in pixels per metre, 0 when absent or not in metres.
+    void Resolution(int32_t& xPpm, int32_t& yPpm) const {
+        png_uint_32 x = 0, y = 0;
+        int unit = PNG_RESOLUTION_UNKNOWN;
+        xPpm = yPpm = 0;
+        if (png_get_pHYs(png_, info_, &x, &y, &unit) != 0 && unit == PNG_RESOLUTION_METER &&
+            x <= INT32_MAX && y <= INT32_MAX) {
+            xPpm = static_cast<int32_t>(x);
+            yPpm = static_cast<int32_t>(y);
+        }
+    }
+
+    // Non-interlaced: decodes row by row through `row` (4 x width bytes).
+    bool ReadByRows(CBitmap24& page, uint8_t* row) {
+        if (setjmp(png_jmpbuf(png_)) != 0) {
+            return false;
+        }
+        for (uint32_t r = 0; r < page.height; ++r) {
+            png_read_row(png_, row, nullptr);
+            CompositeRow(row, TopRow(page, r), page.width);
+        }
+        return true;
+    }
+
+    // Interlaced: decodes the whole image into `rows` (height pointers to
+    // rows of 4 x width bytes), then composites.
+    bool ReadWhole(CBitmap24& page, uint8_t** rows) {
+        if (setjmp(png_jmpbuf(png_)) != 0) {
+            return false;
+        }
+        png_read_image(png_, rows);
+        for (uint32_t r = 0; r < page.height; ++r) {
+            CompositeRow(rows[r], TopRow(page, r), page.width);
+        }
+        return true;
+    }
+
+  private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+    std::FILE* file_ = nullptr;
+    int passes_ = 1;
+};
+
+class PngWriter {
+  public:
+    PngWriter() = default;
+    ~PngWriter() {
+        if (png_ != nullptr) {
+            png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
+        }
+    }
+    PngWriter(const PngWriter&) = delete;
+    PngWriter& operator=(const PngWriter&) = delete;
+
+    // Writes `page` to `out`; `greyRow` has room for one row of a grey page
+    // and is null for a colour page.
+    bool Write(const CBitmap24& page, std::FILE* out, uint8_t* greyRow) {
+        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+        if (png_ == nullptr) {
+            return false;
+        }
+        info_ = png_create_info_struct(png_);
+        if (info_ == nullptr) {
+            return false;
+        }
+        if (setjmp(png_jmpbuf(png_)) != 0) {
+            return false;
+        }
+        png_init_io(png_, out);
+        png_set_IHDR(png_, info_, page.width, page.height, 8,
+                     greyRow != nullptr ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (XPpm(page) > 0 && YPpm(page) > 0) {
+            png_set_pHYs(png_, info_, static_cast<png_uint_32>(XPpm(page)),
+                         static_cast<png_uint_32>(YPpm(page)), PNG_RESOLUTION_METER);
+        }
+        png_set_compression_level(png_, kZlibLevel);
+        png_write_info(png_, info_);
+        if (greyRow == nullptr) {
+            png_set_bgr(png_);
+        }
+        for (uint32_t r = 0; r < page.height; ++r) {
+            const uint8_t* source = TopRow(page, r);
+            if (greyRow != nullptr) {
+                for (uint32_t c = 0; c < page.width; ++c) {
+                    greyRow[c] = source[3 * c];
+                }
+                png_write_row(png_, greyRow);
+            } else {
+                png_write_row(png_, source);
+            }
+        }
+        png_write_end(png_, nullptr);
+        return true;
+    }
+
+  private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
+}  // namespace
+
+bool DecodePng(const char* path, CBitmap24& page) {
+    PngReader reader;
+    if (!reader.Open(path)) {
+        return false;
+    }
+    int32_t xPpm = 0, yPpm = 0;
+    reader.Resolution(xPpm, yPpm);
+    if (!NewPage(page, reader.Height(), reader.Width(), xPpm, yPpm)) {
+        return false;
+    }
+    const size_t rowBytes = static_cast<size_t>(kOutputChannels) * page.width;
+    if (!reader.Interlaced()) {
+        std::vector<uint8_t> row(rowBytes);
+        return reader.ReadByRows(page, row.data());
+    }
+    std::vector<uint8_t> image(rowBytes * page.height);
+    std::vector<uint8_t*> rows(page.height);
+    for (uint32_t r = 0; r < page.height; ++r) {
+        rows[r] = image.data() + rowBytes * r;
+    }
+    return reader.ReadWhole(page, rows.data());
+}
+
+bool EncodePng(const CBitmap24& page, std::FILE* out) {
+    std::vector<uint8_t> greyRow;
+    if (IsGreyPage(page)) {
+        greyRow.resize(page.width);
+    }
+    PngWriter writer;
+    return writer.Write(page, out, greyRow.empty() ? nullptr : greyRow.data());
+}
+
+}  // namespace Pictconv

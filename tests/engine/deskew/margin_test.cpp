@@ -1,0 +1,68 @@
+// RemoveMargin: cropping the mask and grey image to the ink.
+#include <gtest/gtest.h>
+
+#include "deskew_test_support.h"
+
+using DeskewTest::MaskCanvas;
+
+namespace {
+
+struct MarginCase {
+    const char* name;
+    int32_t r0, r1, c0, c1;  // the ink rectangle on a 40 x 30 page
+    uint16_t top, left, rows, cols;
+};
+
+class RemoveMarginTest : public testing::TestWithParam<MarginCase> {};
+
+TEST_P(RemoveMarginTest, CropsToInkWithOnePixelMarginWherePageAllows) {
+    const MarginCase& m = GetParam();
+    MaskCanvas canvas(40, 30);
+    canvas.Box(m.r0, m.r1, m.c0, m.c1);
+    auto d = DeskewTest::MakeDeskewer(canvas);
+    const BmpBase::GreyImage before = d->grey;
+    d->RemoveMargin();
+    ASSERT_EQ(d->height, m.rows);
+    ASSERT_EQ(d->width, m.cols);
+    ASSERT_EQ(d->mask.size(), static_cast<size_t>(m.rows) * m.cols);
+    ASSERT_EQ(d->grey.height, m.rows);
+    ASSERT_EQ(d->grey.width, m.cols);
+    for (uint32_t r = 0; r < m.rows; ++r) {
+        for (uint32_t c = 0; c < m.cols; ++c) {
+            EXPECT_EQ(d->mask[r * m.cols + c],
+                      canvas.At(static_cast<int32_t>(r + m.top), static_cast<int32_t>(c + m.left)));
+            EXPECT_EQ(d->grey.rows[r][c], before.rows[r + m.top][c + m.left]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemoveMarginTest,
+    testing::Values(MarginCase{"Inner", 10, 20, 5, 8, 9, 4, 13, 6},
+                    MarginCase{"TouchesAllBorders", 0, 39, 0, 29, 0, 0, 40, 30},
+                    MarginCase{"TopLeftCorner", 0, 3, 0, 2, 0, 0, 5, 4},
+                    MarginCase{"BottomRightCorner", 37, 39, 27, 29, 36, 26, 4, 4},
+                    MarginCase{"SinglePixel", 7, 7, 9, 9, 6, 8, 3, 3}),
+    [](const testing::TestParamInfo<MarginCase>& p) { return std::string(p.param.name); });
+
+TEST(RemoveMargin, TwoBlobsKeepTheirJointBoxPlusMargin) {
+    MaskCanvas canvas(40, 30);
+    canvas.Box(10, 12, 10, 12);
+    canvas.Box(20, 22, 3, 4);
+    auto d = DeskewTest::MakeDeskewer(canvas);
+    d->RemoveMargin();
+    EXPECT_EQ(d->height, 15);  // rows 9 .. 23
+    EXPECT_EQ(d->width, 12);   // columns 2 .. 13
+}
+
+TEST(RemoveMargin, PageWithoutInkStaysUncropped) {
+    MaskCanvas canvas(17, 23);
+    auto d = DeskewTest::MakeDeskewer(canvas);
+    d->RemoveMargin();
+    EXPECT_EQ(d->height, 17);
+    EXPECT_EQ(d->width, 23);
+    EXPECT_EQ(d->mask.size(), 17u * 23u);
+    EXPECT_EQ(d->mask.Count(), 0u);
+}
+
+}  // namespace

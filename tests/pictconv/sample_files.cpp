@@ -1,0 +1,191 @@
+// Writers for the test inputs. Errors in these helpers are test bugs, so
+// the libraries' default handlers are good enough here.
+#include "sample_files.h"
+
+#include <png.h>
+#include <tiffio.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+namespace PictconvTest {
+
+Samples Flat(uint32_t width, uint32_t height, std::vector<uint8_t> values) {
+    Samples s;
+    s.width = width;
+    s.height = height;
+    s.channels = static_cast<int>(values.size());
+    s.bytes.reserve(static_cast<size_t>(width) * height * values.size());
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+        s.bytes.insert(s.bytes.end(), values.begin(), values.end());
+    }
+    return s;
+}
+
+void WriteJpeg(const std::string& path, const Samples& samples, const JpegSpec& spec) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    jpeg_compress_struct info;
+    jpeg_error_mgr err;
+    info.err = jpeg_std_error(&err);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, f);
+    info.image_width = samples.width;
+    info.image_height = samples.height;
+    info.input_components = samples.channels;
+    info.in_color_space = static_cast<J_COLOR_SPACE>(spec.inputSpace);
+    jpeg_set_defaults(&info);
+    jpeg_set_colorspace(&info, static_cast<J_COLOR_SPACE>(spec.fileSpace));
+    jpeg_set_quality(&info, 95, TRUE);
+    if (!spec.jfif) {
+        info.write_JFIF_header = FALSE;
+    }
+    info.write_Adobe_marker = spec.adobeMarker ? info.write_Adobe_marker : FALSE;
+    info.density_unit = static_cast<UINT8>(spec.densityUnit);
+    info.X_density = spec.xDensity;
+    info.Y_density = spec.yDensity;
+    if (spec.progressive) {
+        jpeg_simple_progression(&info);
+    }
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(samples.width) * samples.channels);
+    while (info.next_scanline < info.image_height) {
+        const size_t offset = static_cast<size_t>(info.next_scanline) * row.size();
+        std::copy(samples.bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                  samples.bytes.begin() + static_cast<std::ptrdiff_t>(offset + row.size()),
+                  row.begin());
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&info, &p, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::fclose(f);
+}
+
+void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& spec,
+              const std::vector<std::vector<uint8_t>>& rows) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_set_IHDR(png, info, width, height, spec.bitDepth, spec.colorType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (size_t i = 0; i + 2 < spec.palette.size(); i += 3) {
+        palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+    }
+    if (!palette.empty()) {
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    }
+    if (!spec.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, spec.paletteAlpha.data(),
+                     static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    }
+    if (spec.greyTransparent) {
+        png_color_16 value{};
+        value.gray = spec.greyTransparentValue;
+        png_set_tRNS(png, info, nullptr, 0, &value);
+    }
+    if (spec.xPpm != 0) {
+        png_set_pHYs(png, info, spec.xPpm, spec.yPpm, spec.physUnit);
+    }
+    png_write_info(png, info);
+    std::vector<png_bytep> pointers;
+    for (const auto& row : rows) {
+        pointers.push_back(const_cast<png_bytep>(row.data()));
+    }
+    png_write_image(png, pointers.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+}
+
+namespace {
+
+void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& spec,
+                   const std::vector<std::vector<uint8_t>>& rows) {
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.samplesPerPixel);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
+    if (spec.compression == COMPRESSION_JPEG && spec.photometric == PHOTOMETRIC_RGB) {
+        TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
+    }
+    if (spec.extraSamples != 0) {
+        const uint16_t kinds[1] = {spec.extraSamples};
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, kinds);
+    }
+    if (!spec.colormap.empty()) {
+        const size_t n = spec.colormap.size() / 3;
+        TIFFSetField(tif, TIFFTAG_COLORMAP, spec.colormap.data(), spec.colormap.data() + n,
+                     spec.colormap.data() + 2 * n);
+    }
+    if (spec.xRes > 0.0f) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<double>(spec.xRes));
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(spec.yRes));
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, spec.resUnit);
+    }
+    if (spec.tiled) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16u);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, 16u);
+        const tmsize_t tileBytes = TIFFTileSize(tif);
+        const size_t rowBytes = rows.empty() ? 0 : rows[0].size();
+        const size_t pixelBytes = rowBytes / width;
+        for (uint32_t ty = 0; ty < height; ty += 16) {
+            for (uint32_t tx = 0; tx < width; tx += 16) {
+                std::vector<uint8_t> tile(static_cast<size_t>(tileBytes), 0);
+                for (uint32_t y = 0; y < 16 && ty + y < height; ++y) {
+                    for (uint32_t x = 0; x < 16 && tx + x < width; ++x) {
+                        for (size_t k = 0; k < pixelBytes; ++k) {
+                            tile[(y * 16 + x) * pixelBytes + k] =
+                                rows[ty + y][(tx + x) * pixelBytes + k];
+                        }
+                    }
+                }
+                TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0);
+            }
+        }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                     spec.rowsPerStrip != 0 ? spec.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
+        for (uint32_t r = 0; r < height; ++r) {
+            std::vector<uint8_t> row = rows[r];  // encoders may change the buffer
+            TIFFWriteScanline(tif, row.data(), r, 0);
+        }
+    }
+    TIFFWriteDirectory(tif);
+}
+
+}  // namespace
+
+void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& spec,
+               const std::vector<std::vector<uint8_t>>& rows) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (tif == nullptr) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    WriteTiffPage(tif, width, height, spec, rows);
+    if (spec.extraPage) {
+        TiffSpec second;
+        second.photometric = PHOTOMETRIC_MINISBLACK;
+        second.samplesPerPixel = 1;
+        std::vector<std::vector<uint8_t>> black(height / 2 + 1,
+                                                std::vector<uint8_t>(width / 2 + 1, 0));
+        WriteTiffPage(tif, width / 2 + 1, height / 2 + 1, second, black);
+    }
+    TIFFClose(tif);
+}
+
+}  // namespace PictconvTest
