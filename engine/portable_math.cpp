@@ -17,6 +17,7 @@
 //  - exp: x = k ln2 + r with |r| <= ln2/2; the result is exp(r) 2^k.
 //  - log: x = m 2^e with sqrt(1/2) <= m < sqrt(2); log x = e ln2 +
 //    2 atanh(s) with s = (m - 1) / (m + 1), |s| < 0.18.
+//  - pow(x, y) = exp(y log x), with log x kept in double-double.
 //  - atan: arguments above 1 use atan(t) = pi/2 - atan(1/t); then three
 //    halvings atan(t) = 2 atan(t / (1 + sqrt(1 + t^2))) bring t below 0.1,
 //    where the alternating series converges quickly.
@@ -230,6 +231,54 @@ DD AtanNonNegative(DD t) {
     return complement ? Sub(kPio2DD, sum) : sum;
 }
 
+// exp of a double-double argument that is neither NaN nor beyond the range.
+double ExpOf(DD x) {
+    const double k = std::floor(x.hi * kOneOverLn2 + 0.5);
+    DD r = Sub(x, TwoProd(k, kLn2[0]));
+    r = Sub(r, TwoProd(k, kLn2[1]));
+    r = Sub(r, {k * kLn2[2], 0.0});
+    constexpr int kTerms = 25;
+    DD term = {1.0, 0.0};
+    DD sum = {1.0, 0.0};
+    for (int n = 1; n <= kTerms; ++n) {
+        term = DivD(Mul(term, r), static_cast<double>(n));
+        sum = Add(sum, term);
+    }
+    const double m = sum.hi + sum.lo;
+    const int e = static_cast<int>(k);
+    if (e > 1023) {
+        return m * Pow2(1023) * Pow2(e - 1023);
+    }
+    if (e < -1022) {
+        // One rounding only, in the last multiplication into the subnormals.
+        return m * Pow2(e + 600) * Pow2(-600);
+    }
+    return m * Pow2(e);
+}
+
+// log of a finite positive x, as a double-double.
+DD LogOf(double x) {
+    int e = 0;
+    double m = std::frexp(x, &e);  // exact: 0.5 <= m < 1
+    if (m < 0x1.6a09e667f3bcdp-1) {
+        m *= 2.0;
+        e -= 1;
+    }
+    const DD s = Div(TwoSum(m, -1.0), TwoSum(m, 1.0));
+    const DD s2 = Mul(s, s);
+    constexpr int kTerms = 22;
+    DD power = s;
+    DD sum = s;
+    for (int k = 1; k <= kTerms; ++k) {
+        power = Mul(power, s2);
+        sum = Add(sum, DivD(power, static_cast<double>(2 * k + 1)));
+    }
+    const double k = static_cast<double>(e);
+    DD v = Add(TwoProd(k, kLn2[0]), TwoProd(k, kLn2[1]));
+    v = Add(v, {k * kLn2[2], 0.0});
+    return Add(v, MulD(sum, 2.0));
+}
+
 }  // namespace
 
 double Sin(double x) {
@@ -331,27 +380,7 @@ double Exp(double x) {
     if (x < kExpMin) {
         return 0.0;
     }
-    const double k = std::floor(x * kOneOverLn2 + 0.5);
-    DD r = Sub({x, 0.0}, TwoProd(k, kLn2[0]));
-    r = Sub(r, TwoProd(k, kLn2[1]));
-    r = Sub(r, {k * kLn2[2], 0.0});
-    constexpr int kTerms = 25;
-    DD term = {1.0, 0.0};
-    DD sum = {1.0, 0.0};
-    for (int n = 1; n <= kTerms; ++n) {
-        term = DivD(Mul(term, r), static_cast<double>(n));
-        sum = Add(sum, term);
-    }
-    const double m = sum.hi + sum.lo;
-    const int e = static_cast<int>(k);
-    if (e > 1023) {
-        return m * Pow2(1023) * Pow2(e - 1023);
-    }
-    if (e < -1022) {
-        // One rounding only, in the last multiplication into the subnormals.
-        return m * Pow2(e + 600) * Pow2(-600);
-    }
-    return m * Pow2(e);
+    return ExpOf({x, 0.0});
 }
 
 double Log(double x) {
@@ -364,26 +393,32 @@ double Log(double x) {
     if (std::isinf(x)) {
         return kInf;
     }
-    int e = 0;
-    double m = std::frexp(x, &e);  // exact: 0.5 <= m < 1
-    if (m < 0x1.6a09e667f3bcdp-1) {
-        m *= 2.0;
-        e -= 1;
-    }
-    const DD s = Div(TwoSum(m, -1.0), TwoSum(m, 1.0));
-    const DD s2 = Mul(s, s);
-    constexpr int kTerms = 22;
-    DD power = s;
-    DD sum = s;
-    for (int k = 1; k <= kTerms; ++k) {
-        power = Mul(power, s2);
-        sum = Add(sum, DivD(power, static_cast<double>(2 * k + 1)));
-    }
-    const double k = static_cast<double>(e);
-    DD v = Add(TwoProd(k, kLn2[0]), TwoProd(k, kLn2[1]));
-    v = Add(v, {k * kLn2[2], 0.0});
-    v = Add(v, MulD(sum, 2.0));
+    const DD v = LogOf(x);
     return v.hi + v.lo;
+}
+
+double Pow(double x, double y) {
+    if (y == 0.0 || x == 1.0) {
+        return 1.0;
+    }
+    if (std::isnan(x) || std::isnan(y) || x < 0.0) {
+        return kNaN;
+    }
+    if (x == 0.0) {
+        return y > 0.0 ? 0.0 : kInf;
+    }
+    if (std::isinf(x) || std::isinf(y)) {
+        const bool grows = (x > 1.0) == (y > 0.0);
+        return grows ? kInf : 0.0;
+    }
+    const DD exponent = MulD(LogOf(x), y);
+    if (exponent.hi > kExpMax) {
+        return kInf;
+    }
+    if (exponent.hi < kExpMin) {
+        return 0.0;
+    }
+    return ExpOf(exponent);
 }
 
 }  // namespace Skewmend::PortableMath

@@ -19,6 +19,9 @@
 // [-1, 1] and Sin, Cos, Tan of an infinity give NaN; Exp overflows to
 // infinity and underflows to 0 like the standard one; Log of 0 is minus
 // infinity, of a negative number NaN.
+//
+// Also Pow; the C runtimes' pow differs between the platforms in the same
+// way.
 #pragma once
 
 namespace Skewmend::PortableMath {
@@ -31,5 +34,7 @@ double Asin(double x);
 double Acos(double x);
 double Exp(double x);
 double Log(double x);
+// x^y for x >= 0 (NaN for a negative x).
+double Pow(double x, double y);
 
 }  // namespace Skewmend::PortableMath

@@ -90,6 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ExpUnderflows", PM::Exp, -746.0, 0.0},
         Case{"LogOfNine", PM::Log, 9.0, 0x1.193ea7aad030bp+1}, Case{"LogOfOne", PM::Log, 1.0, 0.0},
         Case{"LogOfSmallestSubnormal", PM::Log, 0x1p-1074, -0x1.74385446d71c3p+9},
+        Case{"PowSauvolaGrowth", [](double y) { return PM::Pow(25.0, y); }, 1.0 / 14,
+             0x1.422cfcbb0e953p+0},
+        Case{"PowSquareRoot", [](double y) { return PM::Pow(2.0, y); }, 0.5, 0x1.6a09e667f3bcdp+0},
         Case{"AsinOfOneIsHalfPi", PM::Asin, 1.0, kPi / 2},
         Case{"SinKeepsNegativeZero", PM::Sin, -0.0, -0.0}),
     [](const ::testing::TestParamInfo<Case>& row) { return std::string(row.param.label); });
@@ -105,6 +108,9 @@ TEST(PortableMath, OutsideTheDomainGivesNaN) {
     EXPECT_TRUE(std::isnan(PM::Atan(std::nan(""))));
     EXPECT_TRUE(std::isnan(PM::Log(-1.0)));
     EXPECT_EQ(PM::Log(0.0), -inf);
+    EXPECT_TRUE(std::isnan(PM::Pow(-2.0, 0.5)));
+    EXPECT_EQ(PM::Pow(0.0, -1.0), inf);
+    EXPECT_EQ(PM::Pow(7.0, 0.0), 1.0);
 }
 
 TEST(PortableMath, HugeArgumentsStayInRangeAndRepeatable) {
