@@ -5,8 +5,11 @@
 #   make bench       build the release benchmarks and run them
 #   make windows-check  cross-build Skewmend.dll with MinGW-w64, run the tests
 #                    under Wine, compare Linux and Windows results byte for byte
+#   make fuzz        run every libFuzzer target FUZZ_SECONDS seconds (60)
 #   make format      clang-format every C++ file
-.PHONY: deps demo test test-asan bench windows-check format
+.PHONY: deps demo test test-asan bench windows-check fuzz format
+
+FUZZ_SECONDS ?= 60
 
 deps:
 	@./scripts/install-deps
@@ -29,6 +32,9 @@ bench: deps
 
 windows-check:
 	@./scripts/windows-check
+
+fuzz:
+	@./scripts/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
