@@ -23,28 +23,6 @@ uint32_t CheckedBufferSize(uint32_t stride, uint32_t rows) {
     return static_cast<uint32_t>(size);
 }
 
-// Makes room for `size` bytes, replacing the buffer only when it is too
-// small. The old buffer goes first, so a page is never held twice; if the
-// new one cannot be had, the bitmap is left empty (no buffer, zero sizes)
-// rather than with sizes that promise pixels it does not hold, and the
-// allocation failure goes on to the caller.
-void MakeRoom(CBitmap24& bmp, uint32_t size) {
-    if (size <= bmp.pixelBytes) {
-        return;
-    }
-    delete[] bmp.pixels;
-    bmp.pixels = nullptr;
-    bmp.pixelBytes = 0;
-    try {
-        bmp.pixels = new uint8_t[size];
-    } catch (...) {
-        bmp.height = 0;
-        bmp.width = 0;
-        bmp.stride = 0;
-        throw;
-    }
-}
-
 uint32_t Magnitude(int32_t v) {
     return v < 0 ? static_cast<uint32_t>(-static_cast<int64_t>(v)) : static_cast<uint32_t>(v);
 }
@@ -73,11 +51,10 @@ CBitmap24& CBitmap24::operator=(const CBitmap24& other) {
     if (this == &other) {
         return *this;
     }
-    MakeRoom(*this, other.pixelBytes);
+    SetBufferSize(other.pixelBytes);
     height = other.height;
     width = other.width;
     stride = other.stride;
-    pixelBytes = other.pixelBytes;
     if (pixelBytes > 0) {
         std::memcpy(pixels, other.pixels, pixelBytes);
     }
@@ -86,16 +63,37 @@ CBitmap24& CBitmap24::operator=(const CBitmap24& other) {
     return *this;
 }
 
+// The old buffer goes first, so a page is never held twice. If the new one
+// cannot be had, the bitmap is left empty (no buffer, zero sizes) rather
+// than with sizes that promise pixels it does not hold, and the allocation
+// failure goes on to the caller; callers therefore set their sizes only
+// after this.
+void CBitmap24::SetBufferSize(uint32_t size) {
+    if (size > pixelBytes) {
+        delete[] pixels;
+        pixels = nullptr;
+        pixelBytes = 0;
+        try {
+            pixels = new uint8_t[size];
+        } catch (...) {
+            height = 0;
+            width = 0;
+            stride = 0;
+            throw;
+        }
+    }
+    pixelBytes = size;
+}
+
 void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
     const uint32_t newStride = StrideFor(cols);
     const uint32_t size = CheckedBufferSize(newStride, rows);
-    MakeRoom(*this, size);
+    SetBufferSize(size);
     width = cols;
     infoHeader.biWidth = static_cast<int32_t>(cols);
     height = rows;
     infoHeader.biHeight = static_cast<int32_t>(rows);
     stride = newStride;
-    pixelBytes = size;
     if (size > 0) {
         std::memset(pixels, 0, size);
     }
@@ -131,11 +129,10 @@ bool CBitmap24::Read(const char* path) {
         return false;
     }
 
-    MakeRoom(*this, size);
+    SetBufferSize(size);
     height = rows;
     width = cols;
     stride = newStride;
-    pixelBytes = size;
     in.read(reinterpret_cast<char*>(pixels), size);
     return static_cast<bool>(in);
 }
