@@ -3,8 +3,13 @@
 #   make test        build everything and run every test
 #   make test-asan   the same under AddressSanitizer + UBSan
 #   make bench       build the release benchmarks and run them
+#   make windows-check  cross-build Skewmend.dll with MinGW-w64, run the tests
+#                    under Wine, compare Linux and Windows results byte for byte
+#   make fuzz        run every libFuzzer target FUZZ_SECONDS seconds (60)
 #   make format      clang-format every C++ file
-.PHONY: deps demo test test-asan bench format
+.PHONY: deps demo test test-asan bench windows-check fuzz format
+
+FUZZ_SECONDS ?= 60
 
 deps:
 	@./scripts/install-deps
@@ -24,6 +29,12 @@ bench: deps
 	@cmake --preset release -DLEVELORA_BENCH=ON >/dev/null
 	@cmake --build --preset release --target levelora_bench
 	@build/release/bin/levelora_bench
+
+windows-check:
+	@./scripts/windows-check
+
+fuzz:
+	@./scripts/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

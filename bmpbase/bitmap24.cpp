@@ -51,10 +51,10 @@ CBitmap24& CBitmap24::operator=(const CBitmap24& other) {
     if (this == &other) {
         return *this;
     }
+    SetBufferSize(other.pixelBytes);
     height = other.height;
     width = other.width;
     stride = other.stride;
-    SetBufferSize(other.pixelBytes);
     if (pixelBytes > 0) {
         std::memcpy(pixels, other.pixels, pixelBytes);
     }
@@ -63,12 +63,24 @@ CBitmap24& CBitmap24::operator=(const CBitmap24& other) {
     return *this;
 }
 
+// The old buffer goes first, so a page is never held twice. If the new one
+// cannot be had, the bitmap is left empty (no buffer, zero sizes) rather
+// than with sizes that promise pixels it does not hold, and the allocation
+// failure goes on to the caller; callers therefore set their sizes only
+// after this.
 void CBitmap24::SetBufferSize(uint32_t size) {
     if (size > pixelBytes) {
         delete[] pixels;
         pixels = nullptr;
         pixelBytes = 0;
-        pixels = new uint8_t[size];
+        try {
+            pixels = new uint8_t[size];
+        } catch (...) {
+            height = 0;
+            width = 0;
+            stride = 0;
+            throw;
+        }
     }
     pixelBytes = size;
 }
@@ -76,12 +88,12 @@ void CBitmap24::SetBufferSize(uint32_t size) {
 void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
     const uint32_t newStride = StrideFor(cols);
     const uint32_t size = CheckedBufferSize(newStride, rows);
+    SetBufferSize(size);
     width = cols;
     infoHeader.biWidth = static_cast<int32_t>(cols);
     height = rows;
     infoHeader.biHeight = static_cast<int32_t>(rows);
     stride = newStride;
-    SetBufferSize(size);
     if (size > 0) {
         std::memset(pixels, 0, size);
     }
@@ -117,10 +129,10 @@ bool CBitmap24::Read(const char* path) {
         return false;
     }
 
+    SetBufferSize(size);
     height = rows;
     width = cols;
     stride = newStride;
-    SetBufferSize(size);
     in.read(reinterpret_cast<char*>(pixels), size);
     return static_cast<bool>(in);
 }

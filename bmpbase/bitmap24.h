@@ -72,7 +72,9 @@ class CBitmap24 {
     // biWidth and biHeight (always positive); other header fields stay. The
     // buffer is replaced only when a larger one is needed. Throws
     // std::bad_alloc when the buffer cannot be had, including sizes whose
-    // byte count does not fit in 32 bits.
+    // byte count does not fit in 32 bits; a bitmap whose new buffer could
+    // not be had is left empty (no buffer, zero sizes). Assignment and Read
+    // behave the same way.
     void Allocate(uint32_t rows, uint32_t cols);
 
     // Loads a 24-bit BMP file. False for a missing or unreadable file,

@@ -13,13 +13,17 @@
 // Arguments the pipeline cannot work with are refused before anything is
 // touched: a corner option above 2, a missing bitmap or angle, the source
 // passed as its own destination, an empty source, or one beyond the
-// 65534 x 65534 size limit that the 16-bit sizes of the analysis impose;
-// AutoRotate likewise refuses missing paths.
+// size limits (65534 x 65534, which the 16-bit sizes of the analysis impose,
+// and the pixel count of bmpbase/size_limits.h) or whose buffer is shorter
+// than its sizes say; AutoRotate likewise refuses missing paths. A page
+// whose buffers cannot be allocated ends in false with "Not enough memory
+// for _AutoRotate" (or AutoRotate); no exception leaves the exports.
 #include "binarizer/binarizer.h"
 #include "bmpbase/planes.h"
 #include "bmpbase/size_limits.h"
 #include "deskew/deskewer.h"
 #include "diagnostics.h"
+#include "export_guard.h"
 #include "skewmend.h"
 #include "working_page.h"
 
@@ -38,33 +42,34 @@ extern "C" SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const CBitmap24* src, CBi
             "the source");
         return false;
     }
-    if (src->height == 0 || src->width == 0 || src->pixels == nullptr ||
-        !BmpBase::SizeIsSupported(src->width, src->height)) {
-        Log("Source bitmap is empty or larger than ", BmpBase::kMaxSide, " x ", BmpBase::kMaxSide);
+    if (!Skewmend::UsableSource(*src)) {
+        Log("Source bitmap is empty or larger than ", BmpBase::kMaxSide, " x ", BmpBase::kMaxSide,
+            " or ", BmpBase::kMaxPixels, " pixels");
         return false;
     }
+    return Skewmend::GuardAllocation("_AutoRotate", [&] {
+        const Skewmend::WorkingPage working(*src);
+        const CBitmap24* work = &working.Page();
 
-    const Skewmend::WorkingPage working(*src);
-    const CBitmap24* work = &working.Page();
+        BmpBase::GreyImage grey;
+        BmpBase::GetGreyImage(*work, grey);
+        Skewmend::PixelMask mask;
+        uint16_t height = 0;
+        uint16_t width = 0;
+        uint8_t backgroundGrey = 0;
+        {
+            Skewmend::Binarizer binarizer(grey);
+            binarizer.Binarize("otsu", mask, height, width, backgroundGrey);
+        }
 
-    BmpBase::GreyImage grey;
-    BmpBase::GetGreyImage(*work, grey);
-    Skewmend::PixelMask mask;
-    uint16_t height = 0;
-    uint16_t width = 0;
-    uint8_t backgroundGrey = 0;
-    {
-        Skewmend::Binarizer binarizer(grey);
-        binarizer.Binarize("otsu", mask, height, width, backgroundGrey);
-    }
-
-    *dst = *src;
-    Skewmend::Deskewer deskewer(mask, grey, backgroundGrey, height, width);
-    if (!deskewer.Deskew(*src, *work, mask, height, width, *dst, *angleOut, cornerOption)) {
-        Log("Failed to call Deskewer");
-        return false;
-    }
-    return true;
+        *dst = *src;
+        Skewmend::Deskewer deskewer(mask, grey, backgroundGrey, height, width);
+        if (!deskewer.Deskew(*src, *work, mask, height, width, *dst, *angleOut, cornerOption)) {
+            Log("Failed to call Deskewer");
+            return false;
+        }
+        return true;
+    });
 }
 
 extern "C" SKEWMEND_API bool SKEWMEND_CALL AutoRotate(const char* srcPath, const char* dstPath,
@@ -74,19 +79,21 @@ extern "C" SKEWMEND_API bool SKEWMEND_CALL AutoRotate(const char* srcPath, const
         Log("Source and destination paths must be given");
         return false;
     }
-    CBitmap24 src;
-    if (!src.Read(srcPath)) {
-        Log("File ", srcPath, " does not exist or not a valid 24b bitmap");
-        return false;
-    }
-    CBitmap24 dst;
-    int angle = 0;
-    if (!_AutoRotate(&src, &dst, cornerOption, &angle)) {
-        return false;
-    }
-    if (!dst.Write(dstPath)) {
-        Log("Failed to write bitmap to file ", dstPath);
-        return false;
-    }
-    return true;
+    return Skewmend::GuardAllocation("AutoRotate", [&] {
+        CBitmap24 src;
+        if (!src.Read(srcPath)) {
+            Log("File ", srcPath, " does not exist or not a valid 24b bitmap");
+            return false;
+        }
+        CBitmap24 dst;
+        int angle = 0;
+        if (!_AutoRotate(&src, &dst, cornerOption, &angle)) {
+            return false;
+        }
+        if (!dst.Write(dstPath)) {
+            Log("Failed to write bitmap to file ", dstPath);
+            return false;
+        }
+        return true;
+    });
 }

@@ -1,6 +1,14 @@
 // The manual pair of exports: turn a page by a given angle, bitmap to bitmap
 // with the channel rotation, or file to file around it.
+//
+// Arguments are checked at the boundary (missing bitmaps or paths, the
+// source as its own destination, a bitmap whose buffer does not hold what
+// its sizes promise, sizes beyond bmpbase/size_limits.h); an allocation
+// failure anywhere below ends in false with "Not enough memory for
+// _ManualRotate" (or ManualRotate) instead of an exception crossing the
+// export.
 #include "diagnostics.h"
+#include "export_guard.h"
 #include "rotator.h"
 #include "skewmend.h"
 
@@ -13,27 +21,48 @@ extern "C" SKEWMEND_API bool SKEWMEND_CALL _ManualRotate(const CBitmap24* src, C
         Log("corner option must be 1 or 2");
         return false;
     }
-    if (!Skewmend::Rotator::RotateByChannels(*dst, *src, cornerOption, angle)) {
-        Log("Failed to rotate bitmap");
+    if (src == nullptr || dst == nullptr || src == dst) {
+        Log("Source and destination must be given, and the destination must differ from the "
+            "source");
         return false;
     }
-    return true;
+    // An empty page turns into a page of corners only; anything else must
+    // hold the pixels its sizes promise.
+    const bool empty = src->height == 0 || src->width == 0;
+    if (!empty && !Skewmend::UsableSource(*src)) {
+        Log("Source bitmap is larger than ", BmpBase::kMaxSide, " x ", BmpBase::kMaxSide, " or ",
+            BmpBase::kMaxPixels, " pixels, or has fewer pixels than its size");
+        return false;
+    }
+    return Skewmend::GuardAllocation("_ManualRotate", [&] {
+        if (!Skewmend::Rotator::RotateByChannels(*dst, *src, cornerOption, angle)) {
+            Log("Failed to rotate bitmap");
+            return false;
+        }
+        return true;
+    });
 }
 
 extern "C" SKEWMEND_API bool SKEWMEND_CALL ManualRotate(const char* srcPath, const char* dstPath,
                                                         double angle, int cornerOption) {
-    CBitmap24 src;
-    if (!src.Read(srcPath)) {
-        Log("File ", srcPath, " does not exist or not a valid 24b bitmap");
+    if (srcPath == nullptr || dstPath == nullptr) {
+        Log("Source and destination paths must be given");
         return false;
     }
-    CBitmap24 dst;
-    if (!_ManualRotate(&src, &dst, angle, cornerOption)) {
-        return false;
-    }
-    if (!dst.Write(dstPath)) {
-        Log("Failed to write bitmap to file ", dstPath);
-        return false;
-    }
-    return true;
+    return Skewmend::GuardAllocation("ManualRotate", [&] {
+        CBitmap24 src;
+        if (!src.Read(srcPath)) {
+            Log("File ", srcPath, " does not exist or not a valid 24b bitmap");
+            return false;
+        }
+        CBitmap24 dst;
+        if (!_ManualRotate(&src, &dst, angle, cornerOption)) {
+            return false;
+        }
+        if (!dst.Write(dstPath)) {
+            Log("Failed to write bitmap to file ", dstPath);
+            return false;
+        }
+        return true;
+    });
 }

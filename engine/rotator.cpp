@@ -23,17 +23,21 @@
 // processor has a vector kernel (rotator_kernels.h), the colour form lets it
 // turn each row four pixels at a time with the same operations and finishes
 // the row here; the bytes are the same either way.
+//
+// pi, cos and sin come from PortableMath, so the geometry and every blended
+// pixel are the same bits on every platform the engine is built for.
 #include "rotator.h"
 
 #include <cmath>
 #include <vector>
 
 #include "diagnostics.h"
+#include "portable_math.h"
 #include "rotator_kernels.h"
 
 namespace Skewmend {
 
-const double Rotator::kPi = 2.0 * std::asin(1.0);
+const double Rotator::kPi = 2.0 * PortableMath::Asin(1.0);
 
 namespace {
 
@@ -137,8 +141,8 @@ bool Rotator::ComputeGeometry(uint16_t srcHeight, uint16_t srcWidth, double angl
         return false;
     }
     const double theta = angle / 180.0 * kPi;
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
+    const double c = PortableMath::Cos(theta);
+    const double s = PortableMath::Sin(theta);
     const double h1 = static_cast<double>(static_cast<int32_t>(srcHeight) - 1);
     const double w1 = static_cast<double>(static_cast<int32_t>(srcWidth) - 1);
 

@@ -43,6 +43,7 @@
 
 #include "binarizer/binarizer.h"
 #include "diagnostics.h"
+#include "portable_math.h"
 
 namespace Skewmend {
 
@@ -311,7 +312,7 @@ void Binarizer::SelectSauvolaParams(const PixelMask& edges, double& k, int32_t& 
 
     double candidatesK[kCandidateCount];
     candidatesK[0] = kFirstK;
-    const double growth = std::pow(kKGrowthBase, 1.0 / (kCandidateCount - 1));
+    const double growth = PortableMath::Pow(kKGrowthBase, 1.0 / (kCandidateCount - 1));
     for (int i = 1; i < kCandidateCount - 1; ++i) {
         candidatesK[i] = candidatesK[i - 1] * growth;
     }

@@ -27,6 +27,7 @@
 
 #include "deskew/deskewer.h"
 #include "diagnostics.h"
+#include "portable_math.h"
 #include "rotator.h"
 
 namespace Skewmend {
@@ -222,11 +223,11 @@ double Score(int angle, const PixelMask& mask, int32_t h, int32_t w, ColumnCopy&
     }
     const double pi = Rotator::kPi;
     const double theta = angle / 180.0 * pi;
-    const double diag = std::atan(static_cast<double>(h - 1) / static_cast<double>(w - 1));
+    const double diag = PortableMath::Atan(static_cast<double>(h - 1) / static_cast<double>(w - 1));
     if (diag < theta && theta < pi - diag) {
         // Steep: one line per start column, sampled once per row; the steps
         // are the rows, read straight from the row-major mask.
-        const double c = std::tan(pi / 2 - theta);
+        const double c = PortableMath::Tan(pi / 2 - theta);
         std::vector<double> offset(static_cast<size_t>(h));
         for (int32_t y = 0; y < h; ++y) {
             offset[static_cast<size_t>(y)] = y * c;
@@ -237,7 +238,7 @@ double Score(int angle, const PixelMask& mask, int32_t h, int32_t w, ColumnCopy&
     }
     // Shallow: one line per start row, sampled once per column; the steps
     // are the columns, read from the column copy.
-    const double t = std::tan(theta);
+    const double t = PortableMath::Tan(theta);
     std::vector<double> offset(static_cast<size_t>(w));
     for (int32_t x = 0; x < w; ++x) {
         offset[static_cast<size_t>(x)] = x * t;

@@ -17,6 +17,7 @@
 
 #include "deskew/deskewer.h"
 #include "diagnostics.h"
+#include "portable_math.h"
 #include "rotator.h"
 
 namespace Skewmend {
@@ -67,7 +68,7 @@ bool Deskewer::GetNearestPairAngles(const std::vector<Point>& centroids,
         if (d == 0.0) {
             continue;
         }
-        double a = std::acos(dCol / d);
+        double a = PortableMath::Acos(dCol / d);
         if (dRow < 0) {
             a = 2 * pi - a;
         }
@@ -98,7 +99,7 @@ int Deskewer::GetAveAngle(const std::vector<double>& angles, const std::vector<d
     }
     double kernel[2 * kKernelHalfWidth + 1];
     for (int o = -kKernelHalfWidth; o <= kKernelHalfWidth; ++o) {
-        kernel[o + kKernelHalfWidth] = std::exp(-3.0 * std::fabs(o / 22.0));
+        kernel[o + kKernelHalfWidth] = PortableMath::Exp(-3.0 * std::fabs(o / 22.0));
     }
     double best = 0.0;
     int result = -1;

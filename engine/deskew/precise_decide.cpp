@@ -17,6 +17,7 @@
 #include <limits>
 
 #include "deskew/precise.h"
+#include "portable_math.h"
 
 namespace Skewmend {
 
@@ -144,7 +145,8 @@ double PreciseDeskew::Confidence(double sharpness) {
     if (!(sharpness > 1.0)) {
         return 0.0;
     }
-    return std::min(1.0, std::log(sharpness) / std::log(kFullConfidenceSharpness));
+    return std::min(1.0,
+                    PortableMath::Log(sharpness) / PortableMath::Log(kFullConfidenceSharpness));
 }
 
 void PreciseDeskew::Decide(const PixelMask& mask, uint32_t rows, uint32_t cols, int wholeAngle,

@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "deskew/precise.h"
+#include "portable_math.h"
 #include "rotator.h"
 
 namespace Skewmend {
@@ -62,7 +63,7 @@ double ProfilePixels::Score(double degrees) {
     }
     double score = 0.0;
     if (!xs_.empty()) {
-        const double t = std::tan(degrees * Rotator::kPi / 180);
+        const double t = PortableMath::Tan(degrees * Rotator::kPi / 180);
         const double span = rows_ + std::fabs(t) * cols_;
         const double half = span / 2 + 2;
         const auto binCount = static_cast<size_t>(2 * half) + 3;

@@ -38,6 +38,18 @@ TEST(Diagnostics, ScopedTimerCountsEveryWayOut) {
     EXPECT_EQ(GetCapturedStdout().rfind("t(). Ave: ", 0), 0u);
 }
 
+// The platform layer: the performance counter on Windows, steady_clock
+// elsewhere.
+TEST(Diagnostics, CounterIsMonotonicWithAPositiveFrequency) {
+    EXPECT_GT(Skewmend::PerfFrequency(), 0);
+    int64_t previous = Skewmend::PerfCounter();
+    for (int i = 0; i < 1000; ++i) {
+        const int64_t now = Skewmend::PerfCounter();
+        ASSERT_GE(now, previous);
+        previous = now;
+    }
+}
+
 TEST(Diagnostics, LogJoinsPiecesWithDefaultNumberFormat) {
     CaptureStdout();
     Skewmend::Log("Raw angle = ", 7, " x ", 0.1 + 0.2, " ", 1234567.0);

@@ -1,5 +1,9 @@
 // The shared library as its callers see it: the exported names, and the
 // timer summary printed when a host that bound it by name exits.
+//
+// On Linux the export table is read with nm; on Windows the test walks the
+// export directory of the loaded Skewmend.dll itself, since no binary tools
+// exist there.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,14 +14,37 @@
 #include <sstream>
 #include <string>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include "test_support.h"
 
 namespace {
 
+#ifdef _WIN32
+FILE* OpenPipe(const std::string& command) {
+    // cmd.exe strips the outer quotes of the whole command line.
+    return _popen(("\"" + command + "\"").c_str(), "rb");
+}
+int ClosePipe(FILE* pipe) {
+    return _pclose(pipe);
+}
+#else
+FILE* OpenPipe(const std::string& command) {
+    return popen(command.c_str(), "r");
+}
+int ClosePipe(FILE* pipe) {
+    return pclose(pipe);
+}
+#endif
+
+// Standard output of `command`, with Windows line ends made plain.
 std::string RunCommand(const std::string& command) {
     std::array<char, 4096> buf;
     std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(OpenPipe(command), ClosePipe);
     if (!pipe) {
         return out;
     }
@@ -25,18 +52,46 @@ std::string RunCommand(const std::string& command) {
     while ((n = fread(buf.data(), 1, buf.size(), pipe.get())) > 0) {
         out.append(buf.data(), n);
     }
-    return out;
+    return std::regex_replace(out, std::regex("\r\n"), "\n");
 }
 
-std::string LibraryPath() {
-    return TestSupport::BinaryDir() + "/libSkewmend.so";
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
 }
 
-}  // namespace
+#ifdef _WIN32
+const char* const kLibraryName = "Skewmend.dll";
+const char* const kHostName = "load_host.exe";
 
-TEST(Library, ExportsExactlyThePlainEntryPoints) {
-    const std::string table = RunCommand("nm -D --defined-only " + LibraryPath());
-    ASSERT_FALSE(table.empty());
+// Names in the export directory of the already loaded library.
+std::set<std::string> ExportedFunctions() {
+    std::set<std::string> names;
+    const auto* base = reinterpret_cast<const unsigned char*>(GetModuleHandleA(kLibraryName));
+    if (base == nullptr) {
+        return names;
+    }
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.Size == 0) {
+        return names;
+    }
+    const auto* exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const auto* nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+        names.insert(reinterpret_cast<const char*>(base + nameRvas[i]));
+    }
+    return names;
+}
+#else
+const char* const kLibraryName = "libSkewmend.so";
+const char* const kHostName = "load_host";
+
+std::set<std::string> ExportedFunctions() {
+    const std::string path = TestSupport::BinaryDir() + "/" + kLibraryName;
+    const std::string table = RunCommand("nm -D --defined-only " + path);
     std::set<std::string> functions;
     std::istringstream lines(table);
     std::string line;
@@ -48,6 +103,19 @@ TEST(Library, ExportsExactlyThePlainEntryPoints) {
             functions.insert(name);
         }
     }
+    return functions;
+}
+#endif
+
+std::string LibraryPath() {
+    return TestSupport::BinaryDir() + "/" + kLibraryName;
+}
+
+}  // namespace
+
+TEST(Library, ExportsExactlyThePlainEntryPoints) {
+    const std::set<std::string> functions = ExportedFunctions();
+    ASSERT_FALSE(functions.empty());
     const std::set<std::string> expected = {"AutoRotate", "_AutoRotate", "ManualRotate",
                                             "_ManualRotate"};
     EXPECT_EQ(functions, expected);
@@ -57,9 +125,9 @@ TEST(Library, HostThatBindsByNamePrintsTheRotationTimerOnceAtExit) {
     TestSupport::ScratchDir dir;
     BmpBase::CBitmap24 page = TestSupport::PatternBitmap(120, 90);
     ASSERT_TRUE(page.Write(dir.File("in.bmp").c_str()));
-    const std::string out =
-        RunCommand(TestSupport::BinaryDir() + "/load_host " + LibraryPath() + " manual " +
-                   dir.File("in.bmp") + " " + dir.File("out.bmp") + " 7.5");
+    const std::string out = RunCommand(
+        Quoted(TestSupport::BinaryDir() + "/" + kHostName) + " " + Quoted(LibraryPath()) +
+        " manual " + Quoted(dir.File("in.bmp")) + " " + Quoted(dir.File("out.bmp")) + " 7.5");
     const std::regex line(R"(Rotator::Rotate\(\)\. Ave: (\S+) secs, Total: (\S+) secs\.\n)");
     auto begin = std::sregex_iterator(out.begin(), out.end(), line);
     ASSERT_EQ(std::distance(begin, std::sregex_iterator()), 1) << out;

@@ -1,23 +1,36 @@
 #include "test_support.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace TestSupport {
 
+// A folder name nobody else uses: create_directory fails on an existing
+// folder, so a clash with another test process just draws a new name.
 ScratchDir::ScratchDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "levelora-test-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data()) == nullptr) {
-        throw std::runtime_error("cannot create scratch folder");
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device seed;
+    std::mt19937_64 names(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate =
+            base / ("levelora-test-" + std::to_string(names() % 1000000000ull));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            path_ = candidate.generic_string();
+            return;
+        }
     }
-    path_ = buf.data();
+    throw std::runtime_error("cannot create scratch folder");
 }
 
 ScratchDir::~ScratchDir() {
@@ -85,7 +98,16 @@ std::vector<uint8_t> BmpFileBytes(int32_t width, int32_t height, uint16_t bitCou
 }
 
 std::string BinaryDir() {
-#ifdef LEVELORA_BINARY_DIR
+#ifdef _WIN32
+    // The build folder's path is a Linux path when the tests were
+    // cross-built; the running test program sits in that folder.
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n == MAX_PATH) {
+        return ".";
+    }
+    return std::filesystem::path(path).parent_path().generic_string();
+#elif defined(LEVELORA_BINARY_DIR)
     return LEVELORA_BINARY_DIR;
 #else
     return ".";

@@ -1,0 +1,38 @@
+// The desktop program's BMP reader (1, 4, 8, 16, 24 and 32 bits per pixel)
+// on arbitrary files, read from memory. A refused file must leave the bitmap
+// exactly as it was; an accepted one must describe a consistent picture.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bmp_io.h"
+#include "bmpbase/bitmap24.h"
+#include "bmpbase/size_limits.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (file == nullptr) {
+        return 0;
+    }
+    BmpBase::CBitmap24 bmp;
+    bmp.Allocate(2, 3);
+    bmp.PixelAt(1, 2)[0] = 77;
+    const BmpBase::CBitmap24 before = bmp;
+    if (LeveloraDesk::ReadFromFile(bmp, file)) {
+        if (!BmpBase::SizeIsSupported(bmp.width, bmp.height) ||
+            bmp.stride != BmpBase::CBitmap24::StrideFor(bmp.width) ||
+            bmp.pixelBytes != static_cast<uint64_t>(bmp.stride) * bmp.height) {
+            std::abort();
+        }
+    } else if (bmp.height != before.height || bmp.width != before.width ||
+               bmp.pixelBytes != before.pixelBytes ||
+               std::memcmp(bmp.pixels, before.pixels, before.pixelBytes) != 0 ||
+               std::memcmp(&bmp.infoHeader, &before.infoHeader, sizeof bmp.infoHeader) != 0) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,55 @@
+// Rotation of small arbitrary pages by arbitrary angles: the colour form
+// (every corner option) and the channel form of the manual export. Input:
+// height and width (1 .. 64 each), corner option, angle (8 bytes, any
+// double), then pixel bytes (repeated to fill the page).
+#include <cstdint>
+#include <cstdlib>
+
+#include "bmpbase/bitmap24.h"
+#include "fuzz_support.h"
+#include "rotator.h"
+#include "skewmend.h"
+
+namespace {
+
+constexpr uint16_t kMaxFuzzSide = 64;
+
+void FillPage(BmpBase::CBitmap24& page, const uint8_t* bytes, size_t count) {
+    if (count == 0) {
+        return;
+    }
+    size_t k = 0;
+    for (uint32_t r = 0; r < page.height; ++r) {
+        uint8_t* p = page.PixelAt(r, 0);
+        for (uint32_t c = 0; c < 3 * page.width; ++c) {
+            p[c] = bytes[k];
+            k = (k + 1) % count;
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzSupport::Cursor in(data, size);
+    const uint16_t height = static_cast<uint16_t>(1 + in.Byte() % kMaxFuzzSide);
+    const uint16_t width = static_cast<uint16_t>(1 + in.Byte() % kMaxFuzzSide);
+    const int corner = static_cast<int8_t>(in.Byte());
+    const double angle = in.Double();
+    BmpBase::CBitmap24 src;
+    src.Allocate(height, width);
+    FillPage(src, in.Rest(), in.RestSize());
+
+    BmpBase::CBitmap24 dst;
+    const uint8_t fill[3] = {10, 20, 30};
+    uint16_t h = height;
+    uint16_t w = width;
+    if (Skewmend::Rotator::Rotate(dst, src, fill, h, w, corner, angle)) {
+        if (dst.height != h || dst.width != w || h < 3 || w < 3) {
+            std::abort();
+        }
+    }
+    BmpBase::CBitmap24 manual;
+    _ManualRotate(&src, &manual, angle, corner);
+    return 0;
+}

@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets into fuzz/corpus/<what>/.
+
+Small valid files of every kind each reader accepts, plus a few it must
+refuse. The JPEG, PNG and TIFF seeds are made by the project's own converter
+library from small BMP pages, so it must have been built first:
+    python3 fuzz/make_seeds.py build/default/bin/libPictconv.so
+"""
+import ctypes
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def bmp(width, height, bits, pixels_for_row, palette=b"", compression=0, masks=b""):
+    rows = []
+    stride = ((width * bits + 31) // 32) * 4
+    for r in range(abs(height)):
+        row = pixels_for_row(r)
+        rows.append(row + b"\0" * (stride - len(row)))
+    data = b"".join(rows)
+    info_size = 40
+    off = 14 + info_size + len(masks) + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", off + len(data), 0, 0, off)
+    info = struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits, compression,
+                       len(data), 2835, 2835, len(palette) // 4, 0)
+    return header + info + masks + palette + data
+
+
+def rgb_row(width, r):
+    return bytes((((c * 37 + r * 11) % 256), ((c * 5) % 256), ((r * 29) % 256))[k]
+                 for c in range(width) for k in range(3))
+
+
+def write(folder, name, data):
+    path = os.path.join(HERE, "corpus", folder)
+    os.makedirs(path, exist_ok=True)
+    with open(os.path.join(path, name), "wb") as f:
+        f.write(data)
+
+
+def text_page(width, height):
+    """A white page with rows of dark dashes, slightly tilted."""
+    def row(r):
+        out = bytearray(b"\xff" * (3 * width))
+        for c in range(width):
+            rr = r + c // 12
+            if rr % 9 in (3, 4) and (c // 5) % 3 != 2:
+                out[3 * c:3 * c + 3] = b"\x10\x10\x10"
+        return bytes(out)
+    return row
+
+
+def main():
+    # The engine's 24-bit reader.
+    write("bmp_read", "1x1.bmp", bmp(1, 1, 24, lambda r: b"\x01\x02\x03"))
+    write("bmp_read", "5x3.bmp", bmp(5, 3, 24, lambda r: rgb_row(5, r)))
+    write("bmp_read", "4x2_top_down.bmp", bmp(4, -2, 24, lambda r: rgb_row(4, r)))
+    write("bmp_read", "truncated.bmp", bmp(6, 6, 24, lambda r: rgb_row(6, r))[:80])
+    write("bmp_read", "page_40x30.bmp", bmp(40, 30, 24, text_page(40, 30)))
+
+    # The desktop program's reader: every accepted depth.
+    grey_palette = b"".join(bytes((i, i, i, 0)) for i in range(256))
+    write("desk_read", "24bit.bmp", bmp(5, 3, 24, lambda r: rgb_row(5, r)))
+    write("desk_read", "32bit.bmp", bmp(3, 2, 32, lambda r: bytes(range(12))))
+    write("desk_read", "16bit.bmp", bmp(3, 2, 16, lambda r: b"\x1f\x7c\xe0\x03\x00\x7c"))
+    write("desk_read", "16bit_masks.bmp",
+          bmp(3, 2, 16, lambda r: b"\x1f\xf8\xe0\x07\x00\xf8", compression=3,
+              masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)))
+    write("desk_read", "8bit.bmp", bmp(5, 3, 8, lambda r: bytes((r * 40 + c) for c in range(5)),
+                                       palette=grey_palette))
+    write("desk_read", "4bit.bmp", bmp(6, 2, 4, lambda r: b"\x01\x23\x45",
+                                       palette=grey_palette[:64]))
+    write("desk_read", "1bit.bmp", bmp(9, 2, 1, lambda r: b"\xa5\x80",
+                                       palette=b"\0\0\0\0\xff\xff\xff\0"))
+    write("desk_read", "top_down.bmp", bmp(4, -2, 24, lambda r: rgb_row(4, r)))
+
+    # Rotation: height, width, corner, angle (double), pixel bytes.
+    for name, h, w, corner, angle in [("small_7deg", 5, 7, 2, 7.0), ("square_45", 8, 8, 0, 45.0),
+                                      ("strip_m90", 1, 30, 1, -90.0),
+                                      ("tall_1e6", 30, 1, 2, 1e6)]:
+        write("rotate", name, bytes((h, w, corner)) + struct.pack("<d", angle) +
+              bytes(range(0, 250, 7)))
+
+    # Automatic pipeline: height, width (16 bits each), corner, pixel bytes.
+    for name, h, w in [("page_60x80", 60, 80), ("page_120x90", 120, 90)]:
+        row = text_page(w, h)
+        pixels = b"".join(row(r) for r in range(h))
+        write("auto_rotate", name, struct.pack("<HHB", h - 1, w - 1, 2) + pixels)
+    write("auto_rotate", "noise", struct.pack("<HHB", 31, 31, 0) + bytes(range(256)) * 4)
+
+    # Converters: JPEG, PNG and TIFF made by the project's own encoders.
+    if len(sys.argv) > 1:
+        lib = ctypes.CDLL(sys.argv[1])
+        tmp = os.path.join(HERE, "corpus", ".tmp.bmp")
+        pages = {"colour": bmp(24, 16, 24, lambda r: rgb_row(24, r)),
+                 "grey": bmp(16, 12, 24, lambda r: bytes((r * 20,) * 3 * 16)),
+                 "page": bmp(40, 30, 24, text_page(40, 30))}
+        for encoder, folder, ext in [("Bmp2Jpg", "jpg2bmp", "jpg"), ("Bmp2Png", "png2bmp", "png"),
+                                     ("Bmp2Tif", "tif2bmp", "tif")]:
+            fn = getattr(lib, encoder)
+            fn.restype = ctypes.c_bool
+            for name, data in pages.items():
+                with open(tmp, "wb") as f:
+                    f.write(data)
+                out = os.path.join(HERE, "corpus", folder, name + "." + ext)
+                os.makedirs(os.path.dirname(out), exist_ok=True)
+                if not fn(tmp.encode(), out.encode()):
+                    sys.exit("make_seeds: %s failed" % encoder)
+        os.remove(tmp)
+
+
+if __name__ == "__main__":
+    main()
