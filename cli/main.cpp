@@ -1,105 +1,99 @@
-// skewmend: command-line front end of the Skewmend engine.
+// skewmend: the command-line front end of the Skewmend engine.
 //
-// This first form offers two commands on 24-bit BMP files:
-//   skewmend rotate INPUT -o OUTPUT --angle DEGREES [--corner white|black]
-//   skewmend auto INPUT -o OUTPUT [--corner white|black|paper]
-// `auto` straightens the page and prints the angle it was turned by (or
-// found but left alone, for 3 degrees or less). The engine's own log lines
-// go to standard output as well.
-// Exit codes: 0 success, 1 failure, 2 usage error.
-#include <cstdlib>
-#include <cstring>
+//   skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
+//   skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place) --angle DEGREES
+//   skewmend estimate INPUT...
+//
+// main parses and checks the command line, sends the engine's log away from
+// standard output, plans the batch (inputs, outputs, refusals), runs it in
+// worker processes and writes the report in page order. Exit status: 0 when
+// every page succeeded, 1 when some failed, 2 for a usage error.
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
+#include <vector>
 
-#include "bmpbase/bitmap24.h"
-#include "skewmend.h"
+#include "batch_plan.h"
+#include "batch_runner.h"
+#include "engine_log.h"
+#include "options.h"
+#include "page_jobs.h"
+#include "page_report.h"
+#include "progress_bar.h"
+#include "report.h"
+#include "usage.h"
 
 namespace {
 
-int Usage() {
-    std::cerr << "usage: skewmend rotate INPUT -o OUTPUT --angle DEGREES [--corner white|black]\n"
-                 "       skewmend auto INPUT -o OUTPUT [--corner white|black|paper]\n";
-    return 2;
+constexpr int kExitSuccess = 0;
+constexpr int kExitPagesFailed = 1;
+constexpr int kExitUsage = 2;
+
+int UsageError(const std::string& message) {
+    std::cerr << "skewmend: " << message << "\n";
+    Cli::PrintUsageHint(std::cerr);
+    return kExitUsage;
 }
 
-struct Arguments {
-    std::string input;
-    std::string output;
-    double angle = 0.0;
-    bool haveAngle = false;
-    int corner = 2;
-};
-
-// False on anything it does not understand.
-bool Parse(int argc, char** argv, bool allowAngle, bool allowPaper, Arguments& a) {
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if ((arg == "-o" || arg == "--output") && i + 1 < argc) {
-            a.output = argv[++i];
-        } else if (allowAngle && arg == "--angle" && i + 1 < argc) {
-            char* end = nullptr;
-            a.angle = std::strtod(argv[++i], &end);
-            a.haveAngle = end != argv[i] && *end == '\0';
-        } else if (arg == "--corner" && i + 1 < argc) {
-            const std::string v = argv[++i];
-            if (v == "white") {
-                a.corner = 2;
-            } else if (v == "black") {
-                a.corner = 1;
-            } else if (allowPaper && v == "paper") {
-                a.corner = 0;
-            } else {
-                return false;
-            }
-        } else if (a.input.empty() && !arg.empty() && arg[0] != '-') {
-            a.input = arg;
-        } else {
-            return false;
-        }
-    }
-    return !a.input.empty() && !a.output.empty();
-}
-
-int AutoCommand(const Arguments& a) {
-    BmpBase::CBitmap24 src;
-    if (!src.Read(a.input.c_str())) {
-        std::cerr << "skewmend: " << a.input << " does not exist or is not a 24-bit BMP file\n";
-        return 1;
-    }
-    BmpBase::CBitmap24 dst;
-    int angle = 0;
-    if (!_AutoRotate(&src, &dst, a.corner, &angle)) {
-        std::cerr << "skewmend: could not straighten " << a.input << "\n";
-        return 1;
-    }
-    if (!dst.Write(a.output.c_str())) {
-        std::cerr << "skewmend: could not write " << a.output << "\n";
-        return 1;
-    }
-    std::cout << "angle: " << angle << "\n";
-    return 0;
+int DefaultJobs() {
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        return Usage();
+    Cli::Options options;
+    std::string error;
+    if (!Cli::ParseArguments(argc, argv, options, error)) {
+        return UsageError(error);
     }
-    const std::string command = argv[1];
-    Arguments a;
-    if (command == "rotate") {
-        if (!Parse(argc, argv, true, false, a) || !a.haveAngle) {
-            return Usage();
+    if (options.command == Cli::Command::kHelp) {
+        Cli::PrintHelp(std::cout, options.helpFor);
+        return kExitSuccess;
+    }
+    if (options.command == Cli::Command::kVersion) {
+        Cli::PrintVersion(std::cout);
+        return kExitSuccess;
+    }
+    if (!Cli::ValidateOptions(options, error)) {
+        return UsageError(error);
+    }
+    std::vector<Cli::PageTask> tasks;
+    if (!Cli::PlanBatch(options, tasks, error)) {
+        return UsageError(error);
+    }
+
+    std::cout.flush();
+    std::ostream report(Cli::RouteEngineLog(options.verbose));
+    Cli::ReportWriter writer(options.format, report, Cli::CommandName(options.command),
+                             Cli::ReportColumns(options));
+    writer.Begin();
+    report.flush();
+
+    Cli::BatchCounts counts;
+    Cli::ProgressBar bar(tasks.size(), options.progress);
+    const Cli::PageJob job = [&](size_t i) {
+        switch (options.command) {
+            case Cli::Command::kAuto:
+                return Cli::AutoPage(tasks[i], options);
+            case Cli::Command::kRotate:
+                return Cli::RotatePage(tasks[i], options);
+            default:
+                return Cli::EstimatePage(tasks[i], options);
         }
-        return ManualRotate(a.input.c_str(), a.output.c_str(), a.angle, a.corner) ? 0 : 1;
-    }
-    if (command == "auto") {
-        if (!Parse(argc, argv, false, true, a)) {
-            return Usage();
-        }
-        return AutoCommand(a);
-    }
-    return Usage();
+    };
+    const Cli::ResultSink deliver = [&](size_t i, const Cli::PageResult& result) {
+        Cli::PageResult r = result;
+        r.input = tasks[i].input;
+        r.output = tasks[i].output;
+        counts.Add(r);
+        writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
+    };
+    const int jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
+    Cli::RunBatch(tasks.size(), jobs, job, deliver, [&](size_t done) { bar.Update(done); });
+    bar.Finish();
+    writer.End(Cli::SummaryRow(options, counts), Cli::SummaryLine(options, counts));
+    return counts.failed == 0 ? kExitSuccess : kExitPagesFailed;
 }

@@ -9,6 +9,7 @@
 #include "angle_text.h"
 #include "command_ids.h"
 #include "desk_assert.h"
+#include "help_path.h"
 
 namespace LeveloraDesk {
 
@@ -23,6 +24,7 @@ DeskApp::DeskApp(ProgramState& state, WindowPort& window, const EntryPoints& ent
 
 void DeskApp::Start() {
     SetCommandsEnabled(false);
+    helpFilePath_ = MakeHelpFilePath();
 }
 
 void DeskApp::OnCommand(int commandId) {
@@ -50,6 +52,21 @@ void DeskApp::OnCommand(int commandId) {
             break;
         case kCmdRotateLeft:
             RotateByField(true);
+            break;
+        case kCmdCopy:
+            CopyToClipboard();
+            break;
+        case kCmdPaste:
+            PasteFromClipboard();
+            break;
+        case kCmdManualRotate:
+            SetupDialog();
+            break;
+        case kCmdHelp:
+            Help();
+            break;
+        case kCmdAbout:
+            About();
             break;
         default:
             break;

@@ -28,7 +28,8 @@ class DeskApp {
     DeskApp(ProgramState& state, WindowPort& window, const EntryPoints& entries,
             std::string tempBmpPath);
 
-    // The start-up steps once the window exists: grey the image commands.
+    // The start-up steps once the window exists: grey the image commands
+    // and fix the help file's path from the current directory.
     void Start();
 
     // Runs the command `commandId`; ids without a command do nothing.
@@ -50,6 +51,17 @@ class DeskApp {
     void RotateByField(bool toLeft);
     void Restore();
 
+    // Edit > Copy and Edit > Paste through the temporary file.
+    void CopyToClipboard();
+    void PasteFromClipboard();
+
+    // Rotate > Manual-Rotate: the Setup dialog, and what its OK does.
+    void SetupDialog();
+    void SetupDialogOk(const SetupChoice& choice);
+
+    void About();
+    void Help();
+
     // Rotates SourceImage into ShownImage by `angle` degrees through the
     // engine, after setting CurrentAngle to it; on failure shows "Failed to
     // manual-rotate" and goes back to the picture as opened. Repaints in
@@ -64,12 +76,14 @@ class DeskApp {
     bool ExportImageFile(const std::string& path, ImageFileFormat format);
 
     const std::string& TempBmpPath() const { return tempBmpPath_; }
+    const std::string& HelpFilePath() const { return helpFilePath_; }
 
   private:
     ProgramState& state_;
     WindowPort& window_;
     EntryPoints entries_;
     std::string tempBmpPath_;
+    std::string helpFilePath_;
 };
 
 // Save's extension rule: a path whose file name has no "." gets ".bmp",

@@ -6,11 +6,19 @@
 // Every call happens on the window's one thread.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "clipboard_bitmap.h"
 #include "image_file_format.h"
 
 namespace LeveloraDesk {
+
+// What the Setup dialog starts with, and what its OK hands back.
+struct SetupChoice {
+    std::string angleText;  // the field's text: digits only
+    bool toLeft = false;    // "To left" checked, else "To right"
+};
 
 class WindowPort {
   public:
@@ -45,6 +53,29 @@ class WindowPort {
 
     // Closes the main window, which ends the program.
     virtual void CloseWindow() = 0;
+
+    // Loads the BMP file `path` through the toolkit's image loader, keeps it
+    // as the scratch picture and puts a copy of it on the system clipboard
+    // as an image. False when the file cannot be loaded.
+    virtual bool PutBmpFileOnClipboard(const std::string& path) = 0;
+
+    // Takes the clipboard's image, if it holds one, at its own colour depth
+    // (and keeps it as the scratch picture). False when the clipboard holds
+    // no image.
+    virtual bool TakeClipboardBitmap(ClipboardBitmap& bitmap) = 0;
+
+    // Runs the modal Setup dialog preset with `preset`. OK calls `onOk` with
+    // the dialog's choice while the dialog is still open, then closes it;
+    // Cancel closes it without calling anything.
+    virtual void RunSetupDialog(const SetupChoice& preset,
+                                const std::function<void(const SetupChoice&)>& onOk) = 0;
+
+    // Runs the modal About dialog.
+    virtual void ShowAbout() = 0;
+
+    // Hands `path` to the desktop's default handler for its type; silent
+    // when the file is missing or nothing handles it.
+    virtual void OpenDocument(const std::string& path) = 0;
 };
 
 }  // namespace LeveloraDesk

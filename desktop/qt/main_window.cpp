@@ -10,16 +10,25 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QToolBar>
+#include <QUrl>
 
+#include "about_dialog.h"
+#include "clipboard_image.h"
 #include "command_ids.h"
+#include "image_view.h"
+#include "setup_dialog.h"
 #include "string_table.h"
 
 // The icons are compiled into a static library, whose resource object the
@@ -59,7 +68,8 @@ MainWindow::MainWindow(const ProgramState& state) : state_(state) {
     setWindowIcon(icon);
     BuildMenu();
     BuildToolBar();
-    setCentralWidget(new QWidget(this));
+    view_ = new ImageView(state_, this);
+    setCentralWidget(view_);
 }
 
 void MainWindow::SetCommandHandler(std::function<void(int)> handler) {
@@ -205,10 +215,7 @@ void MainWindow::EnableCommand(int commandId, bool enabled) {
 }
 
 void MainWindow::Repaint() {
-    update();
-    if (centralWidget() != nullptr) {
-        centralWidget()->update();
-    }
+    view_->update();
 }
 
 void MainWindow::SetBusy(bool busy) {
@@ -223,6 +230,49 @@ void MainWindow::SetBusy(bool busy) {
 
 void MainWindow::CloseWindow() {
     close();
+}
+
+bool MainWindow::PutBmpFileOnClipboard(const std::string& path) {
+    scratchBitmap_ = QImage();
+    QImage loaded;
+    if (!loaded.load(QString::fromStdString(path), "BMP")) {
+        return false;
+    }
+    scratchBitmap_ = loaded;
+    QGuiApplication::clipboard()->setImage(scratchBitmap_.copy());
+    return true;
+}
+
+bool MainWindow::TakeClipboardBitmap(ClipboardBitmap& bitmap) {
+    scratchBitmap_ = QImage();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (mime == nullptr || !mime->hasImage()) {
+        return false;
+    }
+    scratchBitmap_ = qvariant_cast<QImage>(mime->imageData());
+    if (scratchBitmap_.isNull()) {
+        return false;
+    }
+    bitmap = ToClipboardBitmap(scratchBitmap_);
+    return true;
+}
+
+void MainWindow::RunSetupDialog(const SetupChoice& preset,
+                                const std::function<void(const SetupChoice&)>& onOk) {
+    SetupDialog dialog(preset, onOk, this);
+    dialog.exec();
+}
+
+void MainWindow::ShowAbout() {
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::OpenDocument(const std::string& path) {
+    const QString file = QString::fromStdString(path);
+    if (QFileInfo::exists(file)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    }
 }
 
 }  // namespace LeveloraDesk

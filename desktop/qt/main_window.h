@@ -8,8 +8,12 @@
 // buttons, and the image view below it. A command that has both a menu item
 // and a toolbar button is one QAction shown in both places, so enabling or
 // greying it affects both.
+//
+// The clipboard is used through QClipboard's image, the help document
+// through the desktop's default handler.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <functional>
 #include <map>
@@ -49,6 +53,14 @@ class MainWindow : public QMainWindow, public WindowPort {
     void Repaint() override;
     void SetBusy(bool busy) override;
     void CloseWindow() override;
+    bool PutBmpFileOnClipboard(const std::string& path) override;
+    bool TakeClipboardBitmap(ClipboardBitmap& bitmap) override;
+    void RunSetupDialog(const SetupChoice& preset,
+                        const std::function<void(const SetupChoice&)>& onOk) override;
+    void ShowAbout() override;
+    void OpenDocument(const std::string& path) override;
+
+    QWidget* View() const { return view_; }
 
   private:
     QAction* MakeCommand(int commandId, const char* text);
@@ -62,7 +74,11 @@ class MainWindow : public QMainWindow, public WindowPort {
     std::map<int, QAction*> actions_;
     QToolBar* toolBar_ = nullptr;
     QLineEdit* angleEdit_ = nullptr;
+    QWidget* view_ = nullptr;
     int busyDepth_ = 0;
+    // The picture that the last Copy loaded or the last Paste took from the
+    // clipboard; kept until the next one.
+    QImage scratchBitmap_;
 };
 
 }  // namespace LeveloraDesk

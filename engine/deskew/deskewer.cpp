@@ -37,7 +37,7 @@ void Deskewer::PaperColour(const BmpBase::CBitmap24& work, const PixelMask& work
         }
     }
     for (int i = 0; i < 3; ++i) {
-        fill[i] = pixels == 0 ? 0 : static_cast<uint8_t>(sums[i] / pixels);
+        fill[i] = static_cast<uint8_t>(pixels == 0 ? 0 : sums[i] / pixels);
     }
 }
 

@@ -325,8 +325,8 @@ TEST_F(WriteTest, WriteToFile32KeepsZeroSizesAndExpandsPixels) {
     BmpBase::BitmapInfoHeader ih;
     std::memcpy(&fh, bytes.data(), 14);
     std::memcpy(&ih, bytes.data() + 14, 40);
-    EXPECT_EQ(fh.bfSize, 0u);
-    EXPECT_EQ(fh.bfOffBits, 54u);
+    EXPECT_EQ(+fh.bfSize, 0u);
+    EXPECT_EQ(+fh.bfOffBits, 54u);
     EXPECT_EQ(ih.biBitCount, 32);
     EXPECT_EQ(ih.biSizeImage, 0u);
     CBitmap24 back;

@@ -39,6 +39,25 @@ class FakeWindow : public WindowPort {
     void Repaint() override { ++repaints; }
     void SetBusy(bool busy) override { busyCalls.push_back(busy); }
     void CloseWindow() override { closed = true; }
+    bool PutBmpFileOnClipboard(const std::string& path) override {
+        clipboardFiles.push_back(path);
+        return true;
+    }
+    bool TakeClipboardBitmap(ClipboardBitmap& bitmap) override {
+        if (clipboardHasImage) {
+            bitmap = clipboardImage;
+        }
+        return clipboardHasImage;
+    }
+    void RunSetupDialog(const SetupChoice& preset,
+                        const std::function<void(const SetupChoice&)>& onOk) override {
+        setupPresets.push_back(preset);
+        if (setupAccepted) {
+            onOk(setupReply);
+        }
+    }
+    void ShowAbout() override { ++abouts; }
+    void OpenDocument(const std::string& path) override { documents.push_back(path); }
 
     // -1 when the command was never enabled or greyed.
     int EnabledState(int commandId) const {
@@ -56,6 +75,15 @@ class FakeWindow : public WindowPort {
     int saveDialogs = 0;
     int repaints = 0;
     bool closed = false;
+
+    std::vector<std::string> clipboardFiles;
+    bool clipboardHasImage = false;
+    ClipboardBitmap clipboardImage;
+    std::vector<SetupChoice> setupPresets;
+    bool setupAccepted = false;
+    SetupChoice setupReply;
+    int abouts = 0;
+    std::vector<std::string> documents;
 
   private:
     static bool Answer(const DialogReply& reply, std::string& path, ImageFileFormat& format) {

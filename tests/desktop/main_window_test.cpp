@@ -6,15 +6,24 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QWidgetAction>
 
+#include "about_dialog.h"
 #include "command_ids.h"
 #include "desk_program.h"
+#include "library_binding.h"
+#include "setup_dialog.h"
+#include "test_support.h"
 
 namespace LeveloraDesk {
 namespace {
@@ -124,6 +133,161 @@ TEST_F(MainWindowTest, ToolbarButtonDeliversItsCommandToTheLogic) {
     window.SetCommandHandler([&](int id) { delivered = id; });
     window.CommandAction(kCmdOpen)->trigger();
     EXPECT_EQ(delivered, kCmdOpen);
+}
+
+// A picture whose displayed upper half is red and lower half blue, stored
+// bottom-up (positive height) or top-down (negative height).
+BmpBase::CBitmap24 RedOverBlue(uint32_t rows, uint32_t cols, bool topDown) {
+    BmpBase::CBitmap24 bmp;
+    bmp.Allocate(rows, cols);
+    for (uint32_t r = 0; r < rows; ++r) {
+        const bool upperHalf = topDown ? r < rows / 2 : r >= rows / 2;
+        for (uint32_t c = 0; c < cols; ++c) {
+            uint8_t* px = bmp.PixelAt(r, c);
+            px[0] = upperHalf ? 0 : 255;
+            px[2] = upperHalf ? 255 : 0;
+        }
+    }
+    if (topDown) {
+        bmp.infoHeader.biHeight = -static_cast<int32_t>(rows);
+    }
+    return bmp;
+}
+
+class ViewPaintTest : public MainWindowTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ViewPaintTest, PictureIsDrawnUprightAndCentred) {
+    state.SourceImage = RedOverBlue(40, 60, GetParam());
+    program.App().AfterNewImage();
+    window.resize(400, 300);
+    window.show();
+    const QImage shot = window.View()->grab().toImage();
+    const int cx = shot.width() / 2;
+    const int cy = shot.height() / 2;
+    EXPECT_EQ(QColor(shot.pixel(cx, cy - 10)), QColor(Qt::red));
+    EXPECT_EQ(QColor(shot.pixel(cx, cy + 10)), QColor(Qt::blue));
+    EXPECT_EQ(QColor(shot.pixel(cx - 40, cy)), window.View()->palette().color(QPalette::Base));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ViewPaintTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& p) {
+                             return std::string(p.param ? "TopDown" : "BottomUp");
+                         });
+
+TEST_F(MainWindowTest, CopyPutsTheShownPictureOnTheClipboard) {
+    state.SourceImage = RedOverBlue(20, 30, false);
+    program.App().AfterNewImage();
+    window.CommandAction(kCmdCopy)->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), QSize(30, 20));
+    EXPECT_EQ(QColor(copied.pixel(3, 2)), QColor(Qt::red));
+    EXPECT_EQ(QColor(copied.pixel(3, 17)), QColor(Qt::blue));
+}
+
+TEST_F(MainWindowTest, PasteOfOneBitClipboardImageGivesTwentyFourBitPicture) {
+    QImage mono(9, 2, QImage::Format_Mono);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    mono.fill(0);
+    mono.setPixel(8, 0, 1);  // top row, last column white
+    QGuiApplication::clipboard()->setImage(mono);
+    window.CommandAction(kCmdPaste)->trigger();
+    ASSERT_TRUE(state.ImageOpen);
+    ASSERT_EQ(state.SourceImage.width, 9u);
+    // Row 1 of the bitmap is the top row of the picture.
+    EXPECT_EQ(state.SourceImage.PixelAt(1, 8)[0], 255);
+    EXPECT_EQ(state.SourceImage.PixelAt(0, 8)[0], 0);
+    EXPECT_TRUE(window.CommandAction(kCmdSave)->isEnabled());
+    EXPECT_TRUE(window.AngleEdit()->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, PasteOfTransparentImageLaysItOnWhite) {
+    QImage clear(3, 2, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    clear.setPixel(0, 0, qRgba(0, 0, 255, 255));
+    QGuiApplication::clipboard()->setImage(clear);
+    window.CommandAction(kCmdPaste)->trigger();
+    ASSERT_TRUE(state.ImageOpen);
+    const uint8_t* top = state.SourceImage.PixelAt(1, 0);
+    EXPECT_EQ(top[0], 255);  // opaque blue kept
+    EXPECT_EQ(top[2], 0);
+    const uint8_t* clearPixel = state.SourceImage.PixelAt(0, 2);
+    EXPECT_EQ(clearPixel[0], 255);
+    EXPECT_EQ(clearPixel[1], 255);
+    EXPECT_EQ(clearPixel[2], 255);
+}
+
+TEST_F(MainWindowTest, PasteWithTextOnTheClipboardDoesNothing) {
+    QGuiApplication::clipboard()->setText("not a picture");
+    window.CommandAction(kCmdPaste)->trigger();
+    EXPECT_FALSE(state.ImageOpen);
+    EXPECT_FALSE(window.CommandAction(kCmdSave)->isEnabled());
+}
+
+TEST(SetupDialogTest, FieldTakesFourDigitsOnlyAndOkHandsBackTheChoice) {
+    SetupChoice received;
+    int calls = 0;
+    SetupDialog dialog(
+        SetupChoice{"7", true},
+        [&](const SetupChoice& c) {
+            received = c;
+            ++calls;
+        },
+        nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "Setup");
+    EXPECT_TRUE(dialog.ToLeft()->isChecked());
+    EXPECT_FALSE(dialog.ToRight()->isChecked());
+    EXPECT_EQ(dialog.AngleField()->text(), "7");
+    dialog.show();
+    dialog.AngleField()->clear();
+    QTest::keyClicks(dialog.AngleField(), "1x2-345");
+    EXPECT_EQ(dialog.AngleField()->text(), "1234");
+    QTest::mouseClick(dialog.ToRight(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.ToLeft()->isChecked());
+    QTest::keyClick(dialog.AngleField(), Qt::Key_Return);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(received.angleText, "1234");
+    EXPECT_FALSE(received.toLeft);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(SetupDialogTest, CancelCallsNothing) {
+    int calls = 0;
+    SetupDialog dialog(
+        SetupChoice{"3", false}, [&](const SetupChoice&) { ++calls; }, nullptr);
+    dialog.show();
+    QTest::keyClicks(dialog.AngleField(), "9");
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST(SetupDialogFlowTest, ManualRotateThroughTheRealDialogTurnsThePicture) {
+    ProgramState state;
+    DeskProgram program{state, BindLibraries()};
+    state.SourceImage = TestSupport::PatternBitmap(10, 12);
+    program.App().AfterNewImage();
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<SetupDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->AngleField()->clear();
+        QTest::keyClicks(dialog->AngleField(), "12");
+        QTest::mouseClick(dialog->ToLeft(), Qt::LeftButton);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    });
+    program.Window().CommandAction(kCmdManualRotate)->trigger();
+    EXPECT_EQ(state.CurrentAngle, -12);
+    EXPECT_EQ(program.Window().AngleEdit()->text(), "12");
+    EXPECT_GT(state.ShownImage.width, state.SourceImage.width);
+}
+
+TEST(AboutDialogTest, ShowsIconVersionAndOk) {
+    AboutDialog dialog(nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "About");
+    EXPECT_EQ(dialog.findChild<QLabel*>("Version")->text(), "Levelora V1.4");
+    EXPECT_FALSE(dialog.findChild<QLabel*>("Icon")->pixmap().isNull());
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons[0]->text(), "OK");
 }
 
 }  // namespace

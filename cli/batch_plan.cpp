@@ -1,0 +1,133 @@
+// Refusals, in the order they are checked: an output that is the input
+// itself (same file, by device and inode) without --in-place; an output
+// another page of the batch already writes; an existing output without
+// --force. Output folders under --out-dir are created as needed.
+#include "batch_plan.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+namespace Cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Found {
+    std::string path;
+    std::string relative;  // path below the folder it was found in
+};
+
+bool Hidden(const fs::path& p) {
+    const std::string name = p.filename().string();
+    return !name.empty() && name[0] == '.';
+}
+
+void ListFolder(const fs::path& folder, bool recursive, std::vector<Found>& found) {
+    std::vector<fs::path> entries;
+    std::error_code ec;
+    if (recursive) {
+        for (auto it = fs::recursive_directory_iterator(folder, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            if (Hidden(it->path())) {
+                if (it->is_directory(ec)) {
+                    it.disable_recursion_pending();
+                }
+                continue;
+            }
+            entries.push_back(it->path());
+        }
+    } else {
+        for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator();
+             it.increment(ec)) {
+            if (!Hidden(it->path())) {
+                entries.push_back(it->path());
+            }
+        }
+    }
+    std::sort(entries.begin(), entries.end());
+    for (const fs::path& p : entries) {
+        if (fs::is_regular_file(p, ec) && DetectFormat(p.string()) != ImageFormat::kUnknown) {
+            found.push_back({p.string(), p.lexically_relative(folder).string()});
+        }
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+std::string Normal(const std::string& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+}  // namespace
+
+bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& error) {
+    std::vector<Found> found;
+    for (const std::string& input : o.inputs) {
+        std::error_code ec;
+        if (fs::is_directory(input, ec)) {
+            const size_t before = found.size();
+            ListFolder(input, o.recursive, found);
+            if (found.size() == before && o.inputs.size() == 1) {
+                error = "no BMP, JPEG, PNG or TIFF pictures in " + input;
+                return false;
+            }
+        } else {
+            found.push_back({input, fs::path(input).filename().string()});
+        }
+    }
+    if (found.empty()) {
+        error = "no pictures to work on";
+        return false;
+    }
+    const bool writes = o.command != Command::kEstimate;
+    if (writes && !o.output.empty() && FormatFromExtension(o.output) == ImageFormat::kUnknown) {
+        error = "cannot tell the output format from '" + o.output +
+                "': use .bmp, .jpg, .jpeg, .png, .tif or .tiff";
+        return false;
+    }
+    std::set<std::string> claimed;
+    for (const Found& f : found) {
+        PageTask t;
+        t.input = f.path;
+        if (writes) {
+            if (!o.output.empty()) {
+                t.output = o.output;
+            } else if (o.inPlace) {
+                t.output = f.path;
+            } else {
+                t.output = (fs::path(o.outDir) / f.relative).string();
+            }
+            t.outFormat = FormatFromExtension(t.output);
+            if (o.inPlace) {
+                t.outFormat = ImageFormat::kUnknown;  // keep the input's format
+            }
+            std::error_code ec;
+            const bool exists = fs::exists(t.output, ec);
+            if (!o.inPlace && exists && SameFile(t.input, t.output)) {
+                t.refusal = "the output " + t.output +
+                            " is the input itself; use --in-place to replace inputs";
+            } else if (!claimed.insert(Normal(t.output)).second) {
+                t.refusal = "another page of this batch already writes " + t.output;
+            } else if (!o.inPlace && exists && !o.force) {
+                t.refusal = "the output " + t.output + " exists; use --force to replace it";
+            } else if (!o.outDir.empty()) {
+                fs::create_directories(fs::path(t.output).parent_path(), ec);
+            }
+        }
+        tasks.push_back(t);
+    }
+    return true;
+}
+
+}  // namespace Cli

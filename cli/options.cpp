@@ -1,0 +1,311 @@
+// The option table and the two checking passes. Each entry lists the
+// commands it belongs to; an option given to another command is a usage
+// error naming both, rather than being silently ignored.
+#include "options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+namespace Cli {
+
+namespace {
+
+constexpr unsigned kAuto = 1u << 0;
+constexpr unsigned kRotate = 1u << 1;
+constexpr unsigned kEstimate = 1u << 2;
+constexpr unsigned kAll = kAuto | kRotate | kEstimate;
+constexpr unsigned kWriting = kAuto | kRotate;
+constexpr int kMaxJobs = 256;
+
+unsigned Bit(Command command) {
+    switch (command) {
+        case Command::kAuto:
+            return kAuto;
+        case Command::kRotate:
+            return kRotate;
+        case Command::kEstimate:
+            return kEstimate;
+        default:
+            return 0;
+    }
+}
+
+using Setter = std::function<bool(Options&, const std::string& value, std::string& error)>;
+
+struct OptionSpec {
+    const char* longName;  // without the leading "--"
+    char shortName;        // 0 when none
+    bool takesValue;
+    unsigned commands;  // where the option is accepted
+    Setter set;
+};
+
+bool ParseInt(const std::string& text, long& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text.c_str(), &end, 10);
+    return errno == 0 && *end == '\0';
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && *end == '\0' && std::isfinite(value);
+}
+
+Setter Flag(bool Options::*field, bool value = true) {
+    return [field, value](Options& o, const std::string&, std::string&) {
+        o.*field = value;
+        return true;
+    };
+}
+
+const std::vector<OptionSpec>& Table() {
+    static const std::vector<OptionSpec> table = {
+        {"output", 'o', true, kWriting,
+         [](Options& o, const std::string& v, std::string&) {
+             o.output = v;
+             return true;
+         }},
+        {"out-dir", 0, true, kWriting,
+         [](Options& o, const std::string& v, std::string&) {
+             o.outDir = v;
+             return true;
+         }},
+        {"in-place", 0, false, kWriting, Flag(&Options::inPlace)},
+        {"force", 'f', false, kWriting, Flag(&Options::force)},
+        {"recursive", 'r', false, kAll, Flag(&Options::recursive)},
+        {"corner", 0, true, kWriting,
+         [](Options& o, const std::string& v, std::string& error) {
+             o.cornerGiven = true;
+             if (v == "white") {
+                 o.corner = Corner::kWhite;
+             } else if (v == "black") {
+                 o.corner = Corner::kBlack;
+             } else if (v == "paper") {
+                 o.corner = Corner::kPaper;
+             } else {
+                 error = "--corner must be white, black or paper, not '" + v + "'";
+                 return false;
+             }
+             return true;
+         }},
+        {"angle", 0, true, kRotate,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (!ParseDouble(v, o.angle)) {
+                 error = "--angle needs a number of degrees, not '" + v + "'";
+                 return false;
+             }
+             o.angleGiven = true;
+             return true;
+         }},
+        {"format", 0, true, kAll,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (v == "text") {
+                 o.format = ReportFormat::kText;
+             } else if (v == "json") {
+                 o.format = ReportFormat::kJson;
+             } else if (v == "csv") {
+                 o.format = ReportFormat::kCsv;
+             } else {
+                 error = "--format must be text, json or csv, not '" + v + "'";
+                 return false;
+             }
+             return true;
+         }},
+        {"jobs", 'j', true, kAll,
+         [](Options& o, const std::string& v, std::string& error) {
+             long n = 0;
+             if (!ParseInt(v, n) || n < 1 || n > kMaxJobs) {
+                 error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) +
+                         ", not '" + v + "'";
+                 return false;
+             }
+             o.jobs = static_cast<int>(n);
+             return true;
+         }},
+        {"verbose", 'v', false, kAll, Flag(&Options::verbose)},
+        {"no-progress", 0, false, kAll, Flag(&Options::progress, false)},
+        {"timings", 0, false, kAll, Flag(&Options::timings)},
+    };
+    return table;
+}
+
+const OptionSpec* FindLong(const std::string& name) {
+    for (const OptionSpec& spec : Table()) {
+        if (name == spec.longName) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char name) {
+    for (const OptionSpec& spec : Table()) {
+        if (spec.shortName != 0 && spec.shortName == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+Command CommandFromName(const std::string& name) {
+    if (name == "auto") {
+        return Command::kAuto;
+    }
+    if (name == "rotate") {
+        return Command::kRotate;
+    }
+    if (name == "estimate") {
+        return Command::kEstimate;
+    }
+    if (name == "help") {
+        return Command::kHelp;
+    }
+    return Command::kNone;
+}
+
+}  // namespace
+
+const char* CommandName(Command command) {
+    switch (command) {
+        case Command::kAuto:
+            return "auto";
+        case Command::kRotate:
+            return "rotate";
+        case Command::kEstimate:
+            return "estimate";
+        default:
+            return "";
+    }
+}
+
+bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error) {
+    if (argc < 2) {
+        error = "no command given";
+        return false;
+    }
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h") {
+        options.command = Command::kHelp;
+        return true;
+    }
+    if (first == "--version" || first == "-V") {
+        options.command = Command::kVersion;
+        return true;
+    }
+    options.command = CommandFromName(first);
+    if (options.command == Command::kNone) {
+        error = "unknown command '" + first + "'";
+        return false;
+    }
+    if (options.command == Command::kHelp) {
+        if (argc > 2) {
+            options.helpFor = CommandFromName(argv[2]);
+        }
+        return true;
+    }
+    bool optionsEnded = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            options.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.helpFor = options.command;
+            options.command = Command::kHelp;
+            return true;
+        }
+        const OptionSpec* spec = nullptr;
+        std::string value;
+        bool haveValue = false;
+        std::string shown = arg;
+        if (arg.compare(0, 2, "--") == 0) {
+            const std::string::size_type eq = arg.find('=');
+            const std::string name = arg.substr(2, eq == std::string::npos ? eq : eq - 2);
+            shown = "--" + name;
+            spec = FindLong(name);
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                haveValue = true;
+            }
+        } else if (arg.size() == 2) {
+            spec = FindShort(arg[1]);
+        }
+        if (spec == nullptr) {
+            error = "unknown option '" + shown + "'";
+            return false;
+        }
+        if ((spec->commands & Bit(options.command)) == 0) {
+            error =
+                "option '" + shown + "' does not apply to '" + CommandName(options.command) + "'";
+            return false;
+        }
+        if (spec->takesValue && !haveValue) {
+            if (i + 1 >= argc) {
+                error = "option '" + shown + "' needs a value";
+                return false;
+            }
+            value = argv[++i];
+        } else if (!spec->takesValue && haveValue) {
+            error = "option '" + shown + "' takes no value";
+            return false;
+        }
+        if (!spec->set(options, value, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ValidateOptions(const Options& o, std::string& error) {
+    if (o.command != Command::kAuto && o.command != Command::kRotate &&
+        o.command != Command::kEstimate) {
+        return true;
+    }
+    if (o.inputs.empty()) {
+        error = std::string("'") + CommandName(o.command) + "' needs at least one input";
+        return false;
+    }
+    if (o.command == Command::kEstimate) {
+        return true;
+    }
+    const int destinations =
+        (o.output.empty() ? 0 : 1) + (o.outDir.empty() ? 0 : 1) + (o.inPlace ? 1 : 0);
+    if (destinations != 1) {
+        error = "choose exactly one of -o OUTPUT, --out-dir DIR and --in-place";
+        return false;
+    }
+    if (!o.output.empty() && o.inputs.size() != 1) {
+        error = "-o names one output file; use --out-dir for several inputs";
+        return false;
+    }
+    if (o.command == Command::kRotate) {
+        if (!o.angleGiven) {
+            error = "'rotate' needs --angle DEGREES";
+            return false;
+        }
+        if (o.corner == Corner::kPaper) {
+            error = "'rotate' fills corners with white or black only";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace Cli

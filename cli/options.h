@@ -1,0 +1,50 @@
+// Command line of the skewmend tool: the parsed options and the parser.
+//
+// The parser is table-driven: every option is one entry (names, whether it
+// takes a value, the commands it applies to, and how it sets Options), so a
+// new option is one new entry and one new field. Values may follow as the
+// next argument or after "=" ("--jobs 4", "--jobs=4"); "--" ends the
+// options. ParseArguments checks the options one by one; ValidateOptions
+// then checks how they combine for the chosen command.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Cli {
+
+enum class Command { kNone, kAuto, kRotate, kEstimate, kHelp, kVersion };
+enum class ReportFormat { kText, kJson, kCsv };
+// What fills the area a turned page no longer covers.
+enum class Corner { kWhite, kBlack, kPaper };
+
+struct Options {
+    Command command = Command::kNone;
+    std::vector<std::string> inputs;  // files and folders as given
+    std::string output;               // -o: one output file
+    std::string outDir;               // --out-dir: outputs keep the input names
+    bool inPlace = false;
+    bool force = false;  // replace existing outputs
+    bool recursive = false;
+    Corner corner = Corner::kWhite;
+    bool cornerGiven = false;
+    double angle = 0.0;  // rotate: degrees, positive turns clockwise as displayed
+    bool angleGiven = false;
+    ReportFormat format = ReportFormat::kText;
+    int jobs = 0;  // worker processes; 0 = one per core
+    bool verbose = false;
+    bool progress = true;
+    bool timings = false;              // per-page decode/process/encode times in the report
+    Command helpFor = Command::kNone;  // --help after a command
+};
+
+// Parses argv. False with a one-line message in `error` for a usage error.
+bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error);
+
+// Checks the combination of options for the command. False with a message.
+bool ValidateOptions(const Options& options, std::string& error);
+
+// The command's name as typed ("auto", "rotate", "estimate").
+const char* CommandName(Command command);
+
+}  // namespace Cli

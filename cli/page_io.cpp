@@ -1,0 +1,142 @@
+// The codecs are the converter library's own (pictconv_core): the same code
+// the desktop program reaches through the six exports, called here without
+// the round trip through a temporary BMP file. Failures are reported as one
+// line naming the file and the reason; the codecs print nothing themselves.
+#include "page_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <vector>
+
+#include "atomic_output.h"
+#include "codecs.h"
+#include "page.h"
+
+namespace Cli {
+
+using BmpBase::CBitmap24;
+
+namespace {
+
+constexpr size_t kCopyChunkBytes = 1 << 16;
+
+bool Decode(const std::string& path, ImageFormat format, CBitmap24& page) {
+    switch (format) {
+        case ImageFormat::kBmp:
+            return Pictconv::LoadBmp(path.c_str(), page);
+        case ImageFormat::kJpeg:
+            return Pictconv::DecodeJpeg(path.c_str(), page);
+        case ImageFormat::kPng:
+            return Pictconv::DecodePng(path.c_str(), page);
+        case ImageFormat::kTiff:
+            return Pictconv::DecodeTiff(path.c_str(), page);
+        case ImageFormat::kUnknown:
+            break;
+    }
+    return false;
+}
+
+std::string WriteError(const std::string& path) {
+    return "cannot write " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+}
+
+}  // namespace
+
+bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std::string& error) {
+    {
+        std::ifstream probe(path, std::ios::binary);
+        if (!probe.is_open()) {
+            error = "cannot open " + path + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    format = DetectFormat(path);
+    if (format == ImageFormat::kUnknown) {
+        error = path + " is not a BMP, JPEG, PNG or TIFF picture";
+        return false;
+    }
+    try {
+        if (!Decode(path, format, page)) {
+            error =
+                path + ": damaged, truncated or unsupported " + FormatName(format) + " picture (" +
+                (format == ImageFormat::kBmp ? "BMP pictures must be 24-bit uncompressed; " : "") +
+                "pictures must be smaller than 65535 pixels on a side)";
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        error = path + ": not enough memory for the picture";
+        return false;
+    }
+    return true;
+}
+
+bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format,
+              std::string& error) {
+    errno = 0;
+    Pictconv::AtomicOutput out(path.c_str());
+    if (!out.IsOpen()) {
+        error = WriteError(path);
+        return false;
+    }
+    bool ok = false;
+    if (format == ImageFormat::kTiff) {
+        const int fd = out.ReleaseFd();
+        ok = Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
+    } else {
+        std::FILE* stream = out.Stream();
+        if (stream != nullptr) {
+            switch (format) {
+                case ImageFormat::kBmp:
+                    ok = Pictconv::SaveBmp(page, stream);
+                    break;
+                case ImageFormat::kJpeg:
+                    ok = Pictconv::EncodeJpeg(page, stream);
+                    break;
+                case ImageFormat::kPng:
+                    ok = Pictconv::EncodePng(page, stream);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    if (!ok || !out.Commit()) {
+        error = WriteError(path);
+        return false;
+    }
+    return true;
+}
+
+bool CopyFileAtomically(const std::string& from, const std::string& to, std::string& error) {
+    errno = 0;
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    if (in == nullptr) {
+        error = "cannot open " + from + ": " + std::strerror(errno);
+        return false;
+    }
+    Pictconv::AtomicOutput out(to.c_str());
+    std::FILE* stream = out.Stream();
+    bool ok = stream != nullptr;
+    std::vector<char> chunk(kCopyChunkBytes);
+    while (ok) {
+        const size_t n = std::fread(chunk.data(), 1, chunk.size(), in);
+        if (n > 0 && std::fwrite(chunk.data(), 1, n, stream) != n) {
+            ok = false;
+        }
+        if (n < chunk.size()) {
+            ok = ok && !std::ferror(in);
+            break;
+        }
+    }
+    std::fclose(in);
+    if (!ok || !out.Commit()) {
+        error = WriteError(to);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace Cli

@@ -1,0 +1,29 @@
+// Reading and writing pages in the four formats, in memory: BMP through the
+// bitmap class, JPEG, PNG and TIFF through the converter library's codecs,
+// so no temporary BMP file is needed and the resolution travels with the
+// page. Every write is atomic: a temporary file beside the destination,
+// renamed over it only when complete.
+#pragma once
+
+#include <string>
+
+#include "bmpbase/bitmap24.h"
+#include "image_format.h"
+
+namespace Cli {
+
+// Loads the picture in `path`, whose format is recognised by content. On
+// failure returns false with a one-line reason in `error`.
+bool LoadPage(const std::string& path, BmpBase::CBitmap24& page, ImageFormat& format,
+              std::string& error);
+
+// Writes `page` to `path` in `format` (not kUnknown). False with a reason
+// when the file cannot be written; an existing file is then untouched.
+bool SavePage(const BmpBase::CBitmap24& page, const std::string& path, ImageFormat format,
+              std::string& error);
+
+// Copies the file `from` to `to` byte for byte, atomically. Used when a page
+// needs no change and keeps its format: no re-encoding, no loss.
+bool CopyFileAtomically(const std::string& from, const std::string& to, std::string& error);
+
+}  // namespace Cli

@@ -1,0 +1,22 @@
+// The work of one page for each command, run inside a worker process:
+// load (format by content), process, write (atomically). Each returns the
+// page's PageResult with the time spent in each step; nothing is thrown and
+// every failure becomes a result with a one-line reason.
+#pragma once
+
+#include "batch_plan.h"
+#include "deskew/deskewer.h"
+#include "options.h"
+#include "page_result.h"
+
+namespace Cli {
+
+// Tilts of this many degrees or less are left unturned by the automatic
+// pipeline; the page is then kept as it was.
+constexpr int kMaxTiltLeftUnturnedDeg = Skewmend::Deskewer::kMaxTiltLeftUnturnedDeg;
+
+PageResult AutoPage(const PageTask& task, const Options& options);
+PageResult RotatePage(const PageTask& task, const Options& options);
+PageResult EstimatePage(const PageTask& task, const Options& options);
+
+}  // namespace Cli

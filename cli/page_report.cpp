@@ -1,0 +1,132 @@
+// Rows are built field by field in column order, so the JSON objects and
+// the CSV rows list the same fields in the same order.
+#include "page_report.h"
+
+#include <sstream>
+
+namespace Cli {
+
+namespace {
+
+constexpr int kTimingDecimals = 1;
+constexpr int kRotateAngleDecimals = 2;
+
+std::string Status(const Options& o, const PageResult& r) {
+    if (!r.ok) {
+        return "failed";
+    }
+    if (o.command == Command::kEstimate) {
+        return "estimated";
+    }
+    return r.turned ? "rotated" : "unchanged";
+}
+
+std::string Plural(size_t n, const char* word) {
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+std::string Degrees(double angle) {
+    std::ostringstream s;
+    s << angle;
+    return s.str();
+}
+
+}  // namespace
+
+std::vector<std::string> ReportColumns(const Options& o) {
+    std::vector<std::string> columns = {"input"};
+    if (o.command != Command::kEstimate) {
+        columns.push_back("output");
+    }
+    columns.insert(columns.end(), {"status", "angle", "error"});
+    if (o.timings) {
+        columns.insert(columns.end(), {"decode_ms", "process_ms", "encode_ms"});
+    }
+    return columns;
+}
+
+ReportRow PageRow(const Options& o, const PageResult& r) {
+    ReportRow row;
+    row.push_back({"input", ReportValue::String(r.input)});
+    if (o.command != Command::kEstimate) {
+        row.push_back({"output", ReportValue::String(r.output)});
+    }
+    row.push_back({"status", ReportValue::String(Status(o, r))});
+    if (o.command == Command::kRotate) {
+        row.push_back({"angle", r.ok ? ReportValue::Number(o.angle, kRotateAngleDecimals)
+                                     : ReportValue::Null()});
+    } else {
+        row.push_back(
+            {"angle", r.ok && r.hasAngle ? ReportValue::Int(r.angle) : ReportValue::Null()});
+    }
+    row.push_back({"error", r.ok ? ReportValue::Null() : ReportValue::String(r.error)});
+    if (o.timings) {
+        row.push_back({"decode_ms", ReportValue::Number(r.decodeMs, kTimingDecimals)});
+        row.push_back({"process_ms", ReportValue::Number(r.processMs, kTimingDecimals)});
+        row.push_back({"encode_ms", ReportValue::Number(r.encodeMs, kTimingDecimals)});
+    }
+    return row;
+}
+
+std::string PageLine(const Options& o, const PageResult& r) {
+    std::ostringstream line;
+    line << r.input << ": ";
+    if (!r.ok) {
+        line << "failed: " << r.error;
+        return line.str();
+    }
+    switch (o.command) {
+        case Command::kAuto:
+            line << "angle " << r.angle << ", "
+                 << (r.turned ? "turned" : "not turned (3 degrees or less)") << " -> " << r.output;
+            break;
+        case Command::kRotate:
+            line << "turned by " << Degrees(o.angle) << " degrees -> " << r.output;
+            break;
+        default:
+            line << "angle " << r.angle;
+            break;
+    }
+    if (o.timings) {
+        line << " (decode " << r.decodeMs << " ms, process " << r.processMs << " ms, encode "
+             << r.encodeMs << " ms)";
+    }
+    return line.str();
+}
+
+void BatchCounts::Add(const PageResult& r) {
+    ++pages;
+    if (!r.ok) {
+        ++failed;
+    } else if (r.turned) {
+        ++rotated;
+    } else {
+        ++unchanged;
+    }
+}
+
+ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
+    ReportRow row = {{"pages", ReportValue::Int(static_cast<long long>(c.pages))},
+                     {"succeeded", ReportValue::Int(static_cast<long long>(c.pages - c.failed))},
+                     {"failed", ReportValue::Int(static_cast<long long>(c.failed))}};
+    if (o.command != Command::kEstimate) {
+        row.push_back({"rotated", ReportValue::Int(static_cast<long long>(c.rotated))});
+        row.push_back({"unchanged", ReportValue::Int(static_cast<long long>(c.unchanged))});
+    }
+    return row;
+}
+
+std::string SummaryLine(const Options& o, const BatchCounts& c) {
+    std::string line = Plural(c.pages, "page") + ": ";
+    if (o.command == Command::kEstimate) {
+        line += std::to_string(c.pages - c.failed) + " estimated";
+    } else if (o.command == Command::kRotate) {
+        line += std::to_string(c.rotated) + " turned";
+    } else {
+        line +=
+            std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) + " unchanged";
+    }
+    return line + ", " + std::to_string(c.failed) + " failed";
+}
+
+}  // namespace Cli

@@ -1,0 +1,84 @@
+// The serial form is a sequence of fields, each its byte length in decimal,
+// a colon and the bytes, so file names may hold any character. Numbers are
+// written with enough digits to come back exactly.
+#include "page_result.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace Cli {
+
+namespace {
+
+void Put(std::string& out, const std::string& field) {
+    out += std::to_string(field.size());
+    out += ':';
+    out += field;
+}
+
+std::string Num(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+bool Take(const std::string& in, size_t& pos, std::string& field) {
+    const size_t colon = in.find(':', pos);
+    if (colon == std::string::npos || colon == pos) {
+        return false;
+    }
+    char* end = nullptr;
+    const unsigned long long n = std::strtoull(in.c_str() + pos, &end, 10);
+    if (end != in.c_str() + colon || n > in.size() - colon - 1) {
+        return false;
+    }
+    field = in.substr(colon + 1, n);
+    pos = colon + 1 + n;
+    return true;
+}
+
+}  // namespace
+
+std::string Serialize(const PageResult& r) {
+    std::string out;
+    Put(out, r.input);
+    Put(out, r.output);
+    Put(out, r.ok ? "1" : "0");
+    Put(out, r.error);
+    Put(out, r.hasAngle ? "1" : "0");
+    Put(out, std::to_string(r.angle));
+    Put(out, r.turned ? "1" : "0");
+    Put(out, r.copied ? "1" : "0");
+    Put(out, Num(r.decodeMs));
+    Put(out, Num(r.processMs));
+    Put(out, Num(r.encodeMs));
+    return out;
+}
+
+bool Deserialize(const std::string& bytes, PageResult& r) {
+    std::vector<std::string> f(11);
+    size_t pos = 0;
+    for (std::string& field : f) {
+        if (!Take(bytes, pos, field)) {
+            return false;
+        }
+    }
+    if (pos != bytes.size()) {
+        return false;
+    }
+    r.input = f[0];
+    r.output = f[1];
+    r.ok = f[2] == "1";
+    r.error = f[3];
+    r.hasAngle = f[4] == "1";
+    r.angle = std::atoi(f[5].c_str());
+    r.turned = f[6] == "1";
+    r.copied = f[7] == "1";
+    r.decodeMs = std::strtod(f[8].c_str(), nullptr);
+    r.processMs = std::strtod(f[9].c_str(), nullptr);
+    r.encodeMs = std::strtod(f[10].c_str(), nullptr);
+    return true;
+}
+
+}  // namespace Cli

@@ -1,0 +1,28 @@
+// PageResult: what happened to one page of a batch, as the worker that
+// handled it reports it to the batch runner and the runner to the report.
+// Serialize/Deserialize carry it through the pipe from a worker process.
+#pragma once
+
+#include <string>
+
+namespace Cli {
+
+struct PageResult {
+    std::string input;
+    std::string output;  // empty when nothing is written (estimate)
+    bool ok = false;
+    std::string error;  // one line, when !ok
+    bool hasAngle = false;
+    int angle = 0;        // whole degrees, -89 .. 90
+    bool turned = false;  // the page was rotated (auto, rotate)
+    bool copied = false;  // unchanged page kept byte for byte
+    double decodeMs = 0.0;
+    double processMs = 0.0;
+    double encodeMs = 0.0;
+};
+
+std::string Serialize(const PageResult& result);
+// False when `bytes` is not a complete serialised result.
+bool Deserialize(const std::string& bytes, PageResult& result);
+
+}  // namespace Cli

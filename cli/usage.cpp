@@ -1,0 +1,122 @@
+// The texts are kept in one place so that --help, the man page and the
+// README tell the same story.
+#include "usage.h"
+
+namespace Cli {
+
+namespace {
+
+const char kGeneral[] =
+    R"(Usage: skewmend COMMAND [OPTIONS] INPUT...
+
+Straighten pictures of document pages (BMP, JPEG, PNG or TIFF).
+
+Commands:
+  auto      find the skew of each page and turn it upright
+  rotate    turn pages by a given angle
+  estimate  report the skew of each page without writing anything
+
+Output (auto, rotate; choose one):
+  -o, --output FILE    the output file (one input only); its extension
+                       (.bmp .jpg .jpeg .png .tif .tiff) picks the format
+      --out-dir DIR    write each output under DIR with the input's name
+      --in-place       replace the inputs
+  -f, --force          replace existing output files
+
+Options:
+      --corner white|black|paper
+                       fill for the corners a turn uncovers (default white;
+                       paper = the page's mean background colour, auto only)
+      --angle DEGREES  rotate: positive turns clockwise as displayed
+  -r, --recursive      take pictures from subfolders of folder inputs too
+      --format text|json|csv
+                       report format on standard output (default text)
+  -j, --jobs N         worker processes (default: one per core)
+      --no-progress    no progress bar on standard error
+      --timings        add decode/process/encode times to the report
+  -v, --verbose        show the engine's log lines on standard error
+  -h, --help           this help (or: skewmend help COMMAND)
+  -V, --version        the version
+
+Inputs are recognised by their content, not their names. Folders
+contribute the pictures directly inside them (with --recursive, also those
+in subfolders). Outputs are written to a temporary file and renamed into
+place; an input is never replaced without --in-place, an existing output
+never without --force.
+
+Exit status: 0 all pages done, 1 some pages failed, 2 usage error.
+
+Examples:
+  skewmend auto scan.jpg -o scan-straight.jpg
+  skewmend auto scans/ --recursive --out-dir straight/ --jobs 4
+  skewmend auto *.png --in-place --corner paper
+  skewmend rotate page.tif -o page.png --angle -2.5
+  skewmend estimate scans/*.jpg --format csv > angles.csv
+)";
+
+const char kAuto[] =
+    R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
+                     [--corner white|black|paper] [--force] [--recursive]
+                     [--format text|json|csv] [--jobs N] [--verbose]
+
+Finds how far the lines of text of each page are tilted and turns the page
+upright. Tilts of 3 degrees or less are left alone: the page is kept as it
+was (copied unchanged when the output has the input's format). Prints one
+line per page with the angle found, in whole degrees, and whether the page
+was turned.
+
+Example:
+  skewmend auto scan.jpg -o scan-straight.jpg
+)";
+
+const char kRotate[] =
+    R"(Usage: skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
+                       --angle DEGREES [--corner white|black] [--force]
+
+Turns each page by DEGREES; positive turns clockwise as displayed. The
+turned page grows to hold the whole of the original; the uncovered corners
+are white (or black).
+
+Example:
+  skewmend rotate page.bmp -o page-turned.png --angle 7
+)";
+
+const char kEstimate[] =
+    R"(Usage: skewmend estimate INPUT... [--recursive] [--format text|json|csv]
+                         [--jobs N] [--verbose]
+
+Reports the skew of each page in whole degrees (-89 .. 90) without turning
+or writing anything.
+
+Example:
+  skewmend estimate scans/ --format json
+)";
+
+}  // namespace
+
+void PrintHelp(std::ostream& out, Command command) {
+    switch (command) {
+        case Command::kAuto:
+            out << kAuto;
+            break;
+        case Command::kRotate:
+            out << kRotate;
+            break;
+        case Command::kEstimate:
+            out << kEstimate;
+            break;
+        default:
+            out << kGeneral;
+            break;
+    }
+}
+
+void PrintVersion(std::ostream& out) {
+    out << "skewmend " << LEVELORA_VERSION << "\n";
+}
+
+void PrintUsageHint(std::ostream& out) {
+    out << "Try 'skewmend --help' for more information.\n";
+}
+
+}  // namespace Cli
