@@ -8,7 +8,8 @@
 //                           page, grey image, Otsu, skew estimation
 //   BM_Estimate_Lept        pixConvertTo1 (its own binarization), pixFindSkew
 // After the run each of our benchmarks is printed as a ratio of its real
-// time to that of the matching Leptonica benchmark.
+// and CPU times to those of the matching Leptonica benchmark (the medians
+// when the run has repetitions).
 #include <benchmark/benchmark.h>
 #include <leptonica/allheaders.h>
 
@@ -126,8 +127,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.error_occurred) {
+                continue;
+            }
+            // With repetitions the median stands for the benchmark.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                Keep(run.run_name.str(), run, true);
+            } else if (run.run_type == Run::RT_Iteration) {
+                Keep(run.run_name.str(), run, false);
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -143,15 +150,31 @@ class RatioReporter : public benchmark::ConsoleReporter {
             std::string theirs = name;
             theirs.replace(at, 5, "_Lept");
             const auto match = times_.find(theirs);
-            if (match != times_.end() && match->second > 0) {
-                std::printf("%s / %s = %.3f\n", name.c_str(), theirs.c_str(),
-                            ours / match->second);
+            if (match != times_.end() && match->second.real > 0 && match->second.cpu > 0) {
+                std::printf("%s / %s: real %.3f, cpu %.3f\n", name.c_str(), theirs.c_str(),
+                            ours.real / match->second.real, ours.cpu / match->second.cpu);
             }
         }
     }
 
   private:
-    std::map<std::string, double> times_;
+    struct Times {
+        double real = 0.0;
+        double cpu = 0.0;
+        bool median = false;
+    };
+
+    void Keep(const std::string& name, const Run& run, bool median) {
+        Times& t = times_[name];
+        if (t.median && !median) {
+            return;
+        }
+        t.real = run.GetAdjustedRealTime();
+        t.cpu = run.GetAdjustedCPUTime();
+        t.median = median;
+    }
+
+    std::map<std::string, Times> times_;
 };
 
 }  // namespace
