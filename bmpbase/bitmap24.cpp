@@ -54,19 +54,23 @@ CBitmap24& CBitmap24::operator=(const CBitmap24& other) {
     height = other.height;
     width = other.width;
     stride = other.stride;
-    if (other.pixelBytes > pixelBytes) {
-        delete[] pixels;
-        pixels = nullptr;
-        pixelBytes = 0;
-        pixels = new uint8_t[other.pixelBytes];
-    }
-    pixelBytes = other.pixelBytes;
+    SetBufferSize(other.pixelBytes);
     if (pixelBytes > 0) {
         std::memcpy(pixels, other.pixels, pixelBytes);
     }
     fileHeader = other.fileHeader;
     infoHeader = other.infoHeader;
     return *this;
+}
+
+void CBitmap24::SetBufferSize(uint32_t size) {
+    if (size > pixelBytes) {
+        delete[] pixels;
+        pixels = nullptr;
+        pixelBytes = 0;
+        pixels = new uint8_t[size];
+    }
+    pixelBytes = size;
 }
 
 void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
@@ -77,13 +81,7 @@ void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
     height = rows;
     infoHeader.biHeight = static_cast<int32_t>(rows);
     stride = newStride;
-    if (size > pixelBytes) {
-        delete[] pixels;
-        pixels = nullptr;
-        pixelBytes = 0;
-        pixels = new uint8_t[size];
-    }
-    pixelBytes = size;
+    SetBufferSize(size);
     if (size > 0) {
         std::memset(pixels, 0, size);
     }
@@ -122,13 +120,7 @@ bool CBitmap24::Read(const char* path) {
     height = rows;
     width = cols;
     stride = newStride;
-    if (size > pixelBytes) {
-        delete[] pixels;
-        pixels = nullptr;
-        pixelBytes = 0;
-        pixels = new uint8_t[size];
-    }
-    pixelBytes = size;
+    SetBufferSize(size);
     in.read(reinterpret_cast<char*>(pixels), size);
     return static_cast<bool>(in);
 }

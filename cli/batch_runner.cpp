@@ -5,8 +5,8 @@
 // buffer of out-of-order results until the earliest missing one arrives.
 //
 // Workers leave with exit(0) after their last page, so the engine's timers
-// print their summary (which --verbose shows); that is why standard output
-// must be flushed before forking. SIGPIPE is ignored so that a worker dying
+// print their summary (which --verbose shows); that is why every output
+// buffer is flushed before forking. SIGPIPE is ignored so that a worker dying
 // mid-write shows up as a short read or write, not as the death of the
 // parent.
 #include "batch_runner.h"
@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -146,6 +148,10 @@ void Retire(Worker& w) {
 void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deliver,
               const ProgressSink& progress) {
     signal(SIGPIPE, SIG_IGN);
+    // Workers inherit the buffers; what is pending now must not be written
+    // again when they exit.
+    std::cout.flush();
+    std::fflush(nullptr);
     const size_t workerCount = std::min(pages, static_cast<size_t>(jobs < 1 ? 1 : jobs));
     std::vector<Worker> workers(workerCount);
     std::map<size_t, PageResult> waiting;

@@ -9,9 +9,6 @@
 // failed, and a fresh worker takes its place. Results reach `deliver` in
 // index order as soon as all earlier pages are done; `progress` is called
 // after every finished page with the count done so far.
-//
-// Call from the main process with standard output flushed (the workers
-// inherit its buffers).
 #pragma once
 
 #include <cstddef>

@@ -137,6 +137,26 @@ const std::vector<OptionSpec>& Table() {
         {"verbose", 'v', false, kAll, Flag(&Options::verbose)},
         {"no-progress", 0, false, kAll, Flag(&Options::progress, false)},
         {"timings", 0, false, kAll, Flag(&Options::timings)},
+        {"precise", 0, false, kAuto | kEstimate, Flag(&Options::precise)},
+        {"min-confidence", 0, true, kAuto | kEstimate,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (!ParseDouble(v, o.minConfidence) || o.minConfidence < 0.0 ||
+                 o.minConfidence > 1.0) {
+                 error = "--min-confidence needs a number from 0 to 1, not '" + v + "'";
+                 return false;
+             }
+             o.minConfidenceGiven = true;
+             return true;
+         }},
+        {"min-angle", 0, true, kAuto,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (!ParseDouble(v, o.minAngle) || o.minAngle < 0.0) {
+                 error = "--min-angle needs a number of degrees of 0 or more, not '" + v + "'";
+                 return false;
+             }
+             o.minAngleGiven = true;
+             return true;
+         }},
     };
     return table;
 }
@@ -280,6 +300,11 @@ bool ValidateOptions(const Options& o, std::string& error) {
     }
     if (o.inputs.empty()) {
         error = std::string("'") + CommandName(o.command) + "' needs at least one input";
+        return false;
+    }
+    if (!o.precise && (o.minConfidenceGiven || o.minAngleGiven)) {
+        error = std::string(o.minConfidenceGiven ? "--min-confidence" : "--min-angle") +
+                " applies to --precise only";
         return false;
     }
     if (o.command == Command::kEstimate) {

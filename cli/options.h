@@ -34,7 +34,12 @@ struct Options {
     int jobs = 0;  // worker processes; 0 = one per core
     bool verbose = false;
     bool progress = true;
-    bool timings = false;              // per-page decode/process/encode times in the report
+    bool timings = false;        // per-page decode/process/encode times in the report
+    bool precise = false;        // auto, estimate: sub-degree angle with a confidence
+    double minConfidence = 0.5;  // precise: less is "not sure"
+    bool minConfidenceGiven = false;
+    double minAngle = 0.05;  // precise auto: smaller corrections leave the page unchanged
+    bool minAngleGiven = false;
     Command helpFor = Command::kNone;  // --help after a command
 };
 

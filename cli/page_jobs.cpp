@@ -4,13 +4,16 @@
 // for either option; estimate stops after the analysis. A page that
 // auto leaves unturned is not re-encoded when its output keeps the input's
 // format: the input file is copied byte for byte (or, in place, left alone),
-// so a JPEG loses nothing by passing through the tool.
+// so a JPEG loses nothing by passing through the tool. With --precise, auto
+// and estimate go through the engine's precise mode instead: a fractional
+// angle with a confidence, and pages it is not sure about kept as they were.
 #include "page_jobs.h"
 
 #include <chrono>
 #include <new>
 
 #include "bmpbase/size_limits.h"
+#include "deskew/precise.h"
 #include "page_io.h"
 #include "rotator.h"
 #include "skew_estimate.h"
@@ -70,6 +73,78 @@ bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageForm
     return ok;
 }
 
+// Writes the outcome of `auto`: the turned page, or the page as it was (the
+// input copied byte for byte when the output keeps its format, nothing at
+// all in place). `dst` is the turned page or the exact copy.
+bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24& src,
+                  CBitmap24& dst, ImageFormat format, PageResult& r) {
+    const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
+    if (!r.turned && sameFormat) {
+        r.copied = true;
+        if (options.inPlace) {
+            return true;
+        }
+        const auto copyStart = Clock::now();
+        const bool ok = CopyFileAtomically(task.input, task.output, r.error);
+        r.encodeMs = MsSince(copyStart);
+        return ok;
+    }
+    return Save(task, src, dst, format, r);
+}
+
+const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
+
+// Precise mode for `auto`: the sub-degree estimate, its gates and, when it
+// is trusted and large enough, the turn at the fractional angle. A page the
+// mode is not sure about is kept as it was, never turned.
+bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
+    CBitmap24 src;
+    ImageFormat format = ImageFormat::kUnknown;
+    if (!Load(task, src, format, r)) {
+        return false;
+    }
+    CBitmap24 dst;
+    Skewmend::PreciseEstimate e;
+    const auto start = Clock::now();
+    const Skewmend::PreciseAction action = Skewmend::PreciseDeskew::Apply(
+        src, dst, CornerOption(options.corner), options.minConfidence, options.minAngle, e);
+    r.processMs = MsSince(start);
+    r.precise = true;
+    r.confidence = e.confidence;
+    if (action == Skewmend::PreciseAction::kFailed) {
+        r.error = task.input + kNoSkew;
+        return false;
+    }
+    r.notSure = action == Skewmend::PreciseAction::kNotSure;
+    r.hasAngle = !r.notSure;
+    r.preciseAngle = e.angle;
+    r.turned = action == Skewmend::PreciseAction::kRotated;
+    return WriteOutcome(task, options, src, dst, format, r);
+}
+
+// Precise mode for `estimate`: the estimate and the confidence gate.
+bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r) {
+    CBitmap24 page;
+    ImageFormat format = ImageFormat::kUnknown;
+    if (!Load(task, page, format, r)) {
+        return false;
+    }
+    Skewmend::PreciseEstimate e;
+    const auto start = Clock::now();
+    const bool ok = Skewmend::PreciseDeskew::Estimate(page, e);
+    r.processMs = MsSince(start);
+    r.precise = true;
+    r.confidence = e.confidence;
+    if (!ok || e.status == Skewmend::PreciseStatus::kFailed) {
+        r.error = task.input + kNoSkew;
+        return false;
+    }
+    r.notSure = e.status != Skewmend::PreciseStatus::kSure || e.confidence < options.minConfidence;
+    r.hasAngle = !r.notSure;
+    r.preciseAngle = e.angle;
+    return true;
+}
+
 // Runs `body` and turns an allocation failure into a failed page.
 template <typename Body>
 PageResult Guarded(const PageTask& task, Body body) {
@@ -92,6 +167,9 @@ PageResult Guarded(const PageTask& task, Body body) {
 }  // namespace
 
 PageResult AutoPage(const PageTask& task, const Options& options) {
+    if (options.precise) {
+        return Guarded(task, [&](PageResult& r) { return PreciseAuto(task, options, r); });
+    }
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 src;
         ImageFormat format = ImageFormat::kUnknown;
@@ -104,24 +182,13 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         const bool rotated = _AutoRotate(&src, &dst, CornerOption(options.corner), &angle);
         r.processMs = MsSince(start);
         if (!rotated) {
-            r.error = task.input + ": no skew could be estimated (too little text on the page?)";
+            r.error = task.input + kNoSkew;
             return false;
         }
         r.hasAngle = true;
         r.angle = angle;
         r.turned = angle > kMaxTiltLeftUnturnedDeg || angle < -kMaxTiltLeftUnturnedDeg;
-        const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
-        if (!r.turned && sameFormat) {
-            r.copied = true;
-            if (options.inPlace) {
-                return true;
-            }
-            const auto copyStart = Clock::now();
-            const bool ok = CopyFileAtomically(task.input, task.output, r.error);
-            r.encodeMs = MsSince(copyStart);
-            return ok;
-        }
-        return Save(task, src, dst, format, r);
+        return WriteOutcome(task, options, src, dst, format, r);
     });
 }
 
@@ -157,7 +224,10 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
     });
 }
 
-PageResult EstimatePage(const PageTask& task, const Options&) {
+PageResult EstimatePage(const PageTask& task, const Options& options) {
+    if (options.precise) {
+        return Guarded(task, [&](PageResult& r) { return PreciseEstimate(task, options, r); });
+    }
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 page;
         ImageFormat format = ImageFormat::kUnknown;
@@ -169,7 +239,7 @@ PageResult EstimatePage(const PageTask& task, const Options&) {
         const bool found = EstimateSkew(page, angle);
         r.processMs = MsSince(start);
         if (!found) {
-            r.error = task.input + ": no skew could be estimated (too little text on the page?)";
+            r.error = task.input + kNoSkew;
             return false;
         }
         r.hasAngle = true;

@@ -10,10 +10,14 @@ namespace {
 
 constexpr int kTimingDecimals = 1;
 constexpr int kRotateAngleDecimals = 2;
+constexpr int kPreciseDecimals = 2;
 
 std::string Status(const Options& o, const PageResult& r) {
     if (!r.ok) {
         return "failed";
+    }
+    if (r.notSure) {
+        return "not sure";
     }
     if (o.command == Command::kEstimate) {
         return "estimated";
@@ -31,6 +35,29 @@ std::string Degrees(double angle) {
     return s.str();
 }
 
+std::string Fixed(double value) {
+    std::ostringstream s;
+    s.setf(std::ios::fixed);
+    s.precision(kPreciseDecimals);
+    s << value;
+    return s.str();
+}
+
+// The text of a page that precise mode decided (after "input: ").
+std::string PreciseLine(const Options& o, const PageResult& r) {
+    const std::string confidence = "confidence " + Fixed(r.confidence);
+    if (r.notSure) {
+        return "not sure (" + confidence + ")" +
+               (o.command == Command::kAuto ? ", not turned -> " + r.output : "");
+    }
+    std::string line = "angle " + Fixed(r.preciseAngle) + " (" + confidence + ")";
+    if (o.command == Command::kAuto) {
+        line += r.turned ? ", turned -> " : ", not turned (below --min-angle) -> ";
+        line += r.output;
+    }
+    return line;
+}
+
 }  // namespace
 
 std::vector<std::string> ReportColumns(const Options& o) {
@@ -38,7 +65,11 @@ std::vector<std::string> ReportColumns(const Options& o) {
     if (o.command != Command::kEstimate) {
         columns.push_back("output");
     }
-    columns.insert(columns.end(), {"status", "angle", "error"});
+    columns.insert(columns.end(), {"status", "angle"});
+    if (o.precise) {
+        columns.push_back("confidence");
+    }
+    columns.push_back("error");
     if (o.timings) {
         columns.insert(columns.end(), {"decode_ms", "process_ms", "encode_ms"});
     }
@@ -55,6 +86,12 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
     if (o.command == Command::kRotate) {
         row.push_back({"angle", r.ok ? ReportValue::Number(o.angle, kRotateAngleDecimals)
                                      : ReportValue::Null()});
+    } else if (o.precise) {
+        row.push_back({"angle", r.ok && r.hasAngle
+                                    ? ReportValue::Number(r.preciseAngle, kPreciseDecimals)
+                                    : ReportValue::Null()});
+        row.push_back({"confidence", r.ok ? ReportValue::Number(r.confidence, kPreciseDecimals)
+                                          : ReportValue::Null()});
     } else {
         row.push_back(
             {"angle", r.ok && r.hasAngle ? ReportValue::Int(r.angle) : ReportValue::Null()});
@@ -73,6 +110,14 @@ std::string PageLine(const Options& o, const PageResult& r) {
     line << r.input << ": ";
     if (!r.ok) {
         line << "failed: " << r.error;
+        return line.str();
+    }
+    if (o.precise && o.command != Command::kRotate) {
+        line << PreciseLine(o, r);
+        if (o.timings) {
+            line << " (decode " << r.decodeMs << " ms, process " << r.processMs << " ms, encode "
+                 << r.encodeMs << " ms)";
+        }
         return line.str();
     }
     switch (o.command) {
@@ -98,6 +143,8 @@ void BatchCounts::Add(const PageResult& r) {
     ++pages;
     if (!r.ok) {
         ++failed;
+    } else if (r.notSure) {
+        ++notSure;
     } else if (r.turned) {
         ++rotated;
     } else {
@@ -113,12 +160,21 @@ ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
         row.push_back({"rotated", ReportValue::Int(static_cast<long long>(c.rotated))});
         row.push_back({"unchanged", ReportValue::Int(static_cast<long long>(c.unchanged))});
     }
+    if (o.precise) {
+        row.push_back({"not_sure", ReportValue::Int(static_cast<long long>(c.notSure))});
+    }
     return row;
 }
 
 std::string SummaryLine(const Options& o, const BatchCounts& c) {
     std::string line = Plural(c.pages, "page") + ": ";
-    if (o.command == Command::kEstimate) {
+    if (o.precise && o.command == Command::kEstimate) {
+        line += std::to_string(c.pages - c.failed - c.notSure) + " estimated, " +
+                std::to_string(c.notSure) + " not sure";
+    } else if (o.precise) {
+        line += std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) +
+                " unchanged, " + std::to_string(c.notSure) + " not sure";
+    } else if (o.command == Command::kEstimate) {
         line += std::to_string(c.pages - c.failed) + " estimated";
     } else if (o.command == Command::kRotate) {
         line += std::to_string(c.rotated) + " turned";

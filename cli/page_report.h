@@ -5,7 +5,10 @@
 // (whole degrees, null on failure), error; rotate: input, output, status
 // (rotated, failed), angle (as asked), error; estimate: input, status
 // (estimated, failed), angle, error. With --timings: decode_ms, process_ms,
-// encode_ms.
+// encode_ms. With --precise (auto, estimate): the status may also be "not
+// sure", the angle is in degrees with two decimals (null when not sure), a
+// confidence column (0 .. 1, two decimals) follows it, and the summary
+// counts the pages that were not sure.
 #pragma once
 
 #include <string>
@@ -26,6 +29,7 @@ struct BatchCounts {
     size_t failed = 0;
     size_t rotated = 0;
     size_t unchanged = 0;
+    size_t notSure = 0;  // precise mode: kept as they were
     void Add(const PageResult& result);
 };
 

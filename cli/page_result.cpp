@@ -53,11 +53,15 @@ std::string Serialize(const PageResult& r) {
     Put(out, Num(r.decodeMs));
     Put(out, Num(r.processMs));
     Put(out, Num(r.encodeMs));
+    Put(out, r.precise ? "1" : "0");
+    Put(out, r.notSure ? "1" : "0");
+    Put(out, Num(r.preciseAngle));
+    Put(out, Num(r.confidence));
     return out;
 }
 
 bool Deserialize(const std::string& bytes, PageResult& r) {
-    std::vector<std::string> f(11);
+    std::vector<std::string> f(15);
     size_t pos = 0;
     for (std::string& field : f) {
         if (!Take(bytes, pos, field)) {
@@ -78,6 +82,10 @@ bool Deserialize(const std::string& bytes, PageResult& r) {
     r.decodeMs = std::strtod(f[8].c_str(), nullptr);
     r.processMs = std::strtod(f[9].c_str(), nullptr);
     r.encodeMs = std::strtod(f[10].c_str(), nullptr);
+    r.precise = f[11] == "1";
+    r.notSure = f[12] == "1";
+    r.preciseAngle = std::strtod(f[13].c_str(), nullptr);
+    r.confidence = std::strtod(f[14].c_str(), nullptr);
     return true;
 }
 

@@ -13,9 +13,13 @@ struct PageResult {
     bool ok = false;
     std::string error;  // one line, when !ok
     bool hasAngle = false;
-    int angle = 0;        // whole degrees, -89 .. 90
-    bool turned = false;  // the page was rotated (auto, rotate)
-    bool copied = false;  // unchanged page kept byte for byte
+    int angle = 0;              // whole degrees, -89 .. 90
+    bool turned = false;        // the page was rotated (auto, rotate)
+    bool copied = false;        // unchanged page kept byte for byte
+    bool precise = false;       // decided by precise mode
+    bool notSure = false;       // precise: no trusted angle; the page is kept as it was
+    double preciseAngle = 0.0;  // precise: the correction in degrees, when hasAngle
+    double confidence = 0.0;    // precise: 0 .. 1
     double decodeMs = 0.0;
     double processMs = 0.0;
     double encodeMs = 0.0;

@@ -34,6 +34,12 @@ Options:
   -j, --jobs N         worker processes (default: one per core)
       --no-progress    no progress bar on standard error
       --timings        add decode/process/encode times to the report
+      --precise        auto, estimate: precise mode (sub-degree angle, a
+                       confidence, "not sure" rather than a guess)
+      --min-confidence X
+                       precise: below X (default 0.5) is "not sure"
+      --min-angle D    precise auto: smaller corrections (default 0.05
+                       degrees) leave the page unchanged
   -v, --verbose        show the engine's log lines on standard error
   -h, --help           this help (or: skewmend help COMMAND)
   -V, --version        the version
@@ -58,6 +64,7 @@ const char kAuto[] =
     R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                      [--corner white|black|paper] [--force] [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
+                     [--precise [--min-confidence X] [--min-angle D]]
 
 Finds how far the lines of text of each page are tilted and turns the page
 upright. Tilts of 3 degrees or less are left alone: the page is kept as it
@@ -65,8 +72,13 @@ was (copied unchanged when the output has the input's format). Prints one
 line per page with the angle found, in whole degrees, and whether the page
 was turned.
 
+With --precise the angle is found to a tenth of a degree or better, with a
+confidence from 0 to 1, and small tilts are turned too; a page without a
+clear direction of text is reported "not sure" and kept as it was.
+
 Example:
   skewmend auto scan.jpg -o scan-straight.jpg
+  skewmend auto --precise scans/ --out-dir straight/ --format csv
 )";
 
 const char kRotate[] =
@@ -83,10 +95,11 @@ Example:
 
 const char kEstimate[] =
     R"(Usage: skewmend estimate INPUT... [--recursive] [--format text|json|csv]
-                         [--jobs N] [--verbose]
+                         [--jobs N] [--verbose] [--precise [--min-confidence X]]
 
 Reports the skew of each page in whole degrees (-89 .. 90) without turning
-or writing anything.
+or writing anything; with --precise, in degrees with two decimals and a
+confidence, or "not sure".
 
 Example:
   skewmend estimate scans/ --format json

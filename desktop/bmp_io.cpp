@@ -11,7 +11,8 @@
 // The rows are read in chunks into a growing block, so a header that
 // promises more than the file holds costs only the bytes actually present;
 // together with the size limits this keeps corrupt headers from allocating
-// huge buffers.
+// huge buffers. The finished bitmap is handed over to the caller's by
+// exchanging buffers, not by copying the pixels once more.
 //
 // Writing puts out the two headers and the pixel bytes and checks every
 // write and the final close, so a partly written file is never reported as
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "bmpbase/size_limits.h"
@@ -35,6 +37,9 @@ namespace {
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kBitFieldsCompression = 3;
 constexpr size_t kReadChunkBytes = size_t{1} << 20;
+// Room reserved up front for the rows: enough for an A4 page at 300 dpi,
+// small enough that a header promising gigabytes costs little.
+constexpr uint64_t kReserveLimitBytes = uint64_t{64} << 20;
 
 // The 5-5-5 masks, given or assumed for 16-bit files.
 constexpr uint32_t kRedMask555 = 0x7C00;
@@ -54,6 +59,7 @@ bool ReadExact(std::FILE* f, void* dst, size_t count) {
 // Reads exactly `count` bytes into `block`, growing it chunk by chunk.
 bool ReadBlock(std::FILE* f, uint64_t count, std::vector<uint8_t>& block) {
     block.clear();
+    block.reserve(static_cast<size_t>(std::min(count, kReserveLimitBytes)));
     while (block.size() < count) {
         const size_t start = block.size();
         const size_t want = static_cast<size_t>(
@@ -159,40 +165,59 @@ struct Mask16 {
     }
 };
 
-// Fills the pixels of `out` (already allocated) from the stored rows.
+// Fills the pixels of `out` (already allocated) from the stored rows, one
+// row at a time with a loop per kind of file.
 void ConvertRows(Kind kind, const std::vector<uint8_t>& rows, uint64_t rowBytes,
                  const uint8_t* table, const Mask16& masks, CBitmap24& out) {
     for (uint32_t r = 0; r < out.height; ++r) {
         const uint8_t* row = rows.data() + r * rowBytes;
-        for (uint32_t c = 0; c < out.width; ++c) {
-            uint8_t* px = out.PixelAt(r, c);
-            const uint8_t* entry = nullptr;
-            switch (kind) {
-                case Kind::Depth32:
+        uint8_t* px = out.PixelAt(r, 0);
+        const uint32_t w = out.width;
+        switch (kind) {
+            case Kind::Depth32:
+                for (uint32_t c = 0; c < w; ++c, px += 3) {
                     std::memcpy(px, row + 4ull * c, 3);
-                    continue;
-                case Kind::Depth16:
+                }
+                break;
+            case Kind::Depth16:
+                for (uint32_t c = 0; c < w; ++c, px += 3) {
                     masks.Convert(static_cast<uint16_t>(row[2ull * c] | (row[2ull * c + 1] << 8)),
                                   px);
-                    continue;
-                case Kind::Depth8:
-                    entry = table + 4u * row[c];
-                    break;
-                case Kind::Depth4: {
+                }
+                break;
+            case Kind::Depth8:
+                for (uint32_t c = 0; c < w; ++c, px += 3) {
+                    std::memcpy(px, table + 4u * row[c], 3);
+                }
+                break;
+            case Kind::Depth4:
+                for (uint32_t c = 0; c < w; ++c, px += 3) {
                     const uint8_t byte = row[c / 2];
                     const uint32_t index = (c % 2 == 0) ? (byte >> 4) : (byte & 0x0F);
-                    entry = table + 4u * index;
-                    break;
+                    std::memcpy(px, table + 4u * index, 3);
                 }
-                default: {
+                break;
+            default:
+                for (uint32_t c = 0; c < w; ++c, px += 3) {
                     const uint32_t bit = (row[c / 8] >> (7 - c % 8)) & 1u;
-                    entry = table + 4u * bit;
-                    break;
+                    std::memcpy(px, table + 4u * bit, 3);
                 }
-            }
-            std::memcpy(px, entry, 3);
+                break;
         }
     }
+}
+
+// Gives `target` everything `source` holds without copying the pixels; the
+// source ends up with the target's former buffer, which it frees. Both
+// buffers come from array new, so either object may own either one.
+void TakeOver(CBitmap24& target, CBitmap24& source) {
+    std::swap(target.fileHeader, source.fileHeader);
+    std::swap(target.infoHeader, source.infoHeader);
+    std::swap(target.pixels, source.pixels);
+    std::swap(target.pixelBytes, source.pixelBytes);
+    std::swap(target.height, source.height);
+    std::swap(target.width, source.width);
+    std::swap(target.stride, source.stride);
 }
 
 }  // namespace
@@ -255,7 +280,7 @@ bool ReadFromFile(CBitmap24& bmp, std::FILE* file) {
         loaded.Allocate(height, width);
         ConvertRows(kind, rows, rowBytes, table, masks, loaded);
     }
-    bmp = loaded;
+    TakeOver(bmp, loaded);
     return true;
 }
 
@@ -294,11 +319,16 @@ bool WriteToFile32(const CBitmap24& bmp, std::FILE* file) {
 std::unique_ptr<uint8_t[]> ExpandTo32(const CBitmap24& bmp) {
     const size_t rowBytes = static_cast<size_t>(4ull * bmp.width);
     const size_t size = rowBytes * bmp.height;
-    std::unique_ptr<uint8_t[]> block(new uint8_t[size]());
+    // Every byte is written below, the fourth of each pixel as 0.
+    std::unique_ptr<uint8_t[]> block(new uint8_t[size]);
     for (uint32_t i = 0; i < bmp.height; ++i) {
         uint8_t* out = block.get() + i * rowBytes;
-        for (uint32_t k = 0; k < bmp.width; ++k) {
-            std::memcpy(out + 4ull * k, bmp.PixelAt(i, k), 3);
+        const uint8_t* in = bmp.PixelAt(i, 0);
+        for (uint32_t k = 0; k < bmp.width; ++k, out += 4, in += 3) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 0;
         }
     }
     return block;

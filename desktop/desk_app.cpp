@@ -1,22 +1,15 @@
 // DeskApp's dispatch and the commands that only change state: start-up
 // greying, the steps after a new image, Close, Restore and Exit. The
-// rotations are in rotate_commands.cpp, Open and Save in file_commands.cpp.
+// rotations are in rotate_commands.cpp, Open and Save in file_commands.cpp,
+// the clipboard, the Setup dialog, About and Help in dialog_commands.cpp.
 #include "desk_app.h"
 
-#include <iostream>
 #include <utility>
 
-#include "angle_text.h"
 #include "command_ids.h"
-#include "desk_assert.h"
 #include "help_path.h"
 
 namespace LeveloraDesk {
-
-void DeskAssertFail(const char* file, int line) {
-    std::cout << "Assert fail! File: " << file << ". Line: " << line << std::endl;
-    std::exit(1);
-}
 
 DeskApp::DeskApp(ProgramState& state, WindowPort& window, const EntryPoints& entries,
                  std::string tempBmpPath)

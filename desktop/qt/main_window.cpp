@@ -122,8 +122,11 @@ void MainWindow::BuildMenu() {
     QMenu* help = menuBar()->addMenu("Help(&H)");
     AddMenuCommand(help, kCmdHelp, "Help(&H)");
     AddMenuCommand(help, kCmdAbout, "About(&A) ...")
-        ->setShortcuts(
-            {QKeySequence(Qt::ALT | Qt::Key_Slash), QKeySequence(Qt::ALT | Qt::Key_Question)});
+        ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Slash),
+                        QKeySequence(Qt::ALT | Qt::Key_Question),
+                        // "?" is typed with Shift on most layouts, and the key event
+                        // then carries Shift as well.
+                        QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)});
 }
 
 void MainWindow::BuildToolBar() {
@@ -222,6 +225,10 @@ void MainWindow::SetBusy(bool busy) {
     if (busy) {
         if (busyDepth_++ == 0) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
+            // The call that follows blocks the event loop; let the window
+            // system see the new cursor (and any pending repaint) first,
+            // without taking user input that could start another command.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
     } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
         QApplication::restoreOverrideCursor();

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -75,7 +76,22 @@ TEST_F(MainWindowTest, Accelerators) {
               QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_V)});
     EXPECT_EQ(window.CommandAction(kCmdAbout)->shortcuts(),
               (QList<QKeySequence>{QKeySequence(Qt::ALT | Qt::Key_Slash),
-                                   QKeySequence(Qt::ALT | Qt::Key_Question)}));
+                                   QKeySequence(Qt::ALT | Qt::Key_Question),
+                                   QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)}));
+}
+
+TEST_F(MainWindowTest, AcceleratorKeysDeliverTheirCommands) {
+    std::vector<int> delivered;
+    window.SetCommandHandler([&](int id) { delivered.push_back(id); });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.View()->setFocus();
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_Slash, Qt::AltModifier);
+    QTest::keyClick(&window, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(delivered, (std::vector<int>{kCmdCopy, kCmdPaste, kCmdAbout, kCmdAbout}));
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsTooltipsAndField) {
@@ -278,6 +294,36 @@ TEST(SetupDialogFlowTest, ManualRotateThroughTheRealDialogTurnsThePicture) {
     EXPECT_EQ(state.CurrentAngle, -12);
     EXPECT_EQ(program.Window().AngleEdit()->text(), "12");
     EXPECT_GT(state.ShownImage.width, state.SourceImage.width);
+}
+
+bool gBusyDuringEngineCall = false;
+
+bool ManualRotateSeeingCursor(const BmpBase::CBitmap24*, BmpBase::CBitmap24*, double, int) {
+    const QCursor* cursor = QApplication::overrideCursor();
+    gBusyDuringEngineCall = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+    return false;
+}
+
+TEST(BusyCursorTest, EngineCallRunsUnderTheWaitCursorOnly) {
+    ProgramState state;
+    EntryPoints entries;
+    entries.manualRotate = &ManualRotateSeeingCursor;
+    DeskProgram program{state, entries};
+    state.SourceImage = TestSupport::PatternBitmap(4, 4);
+    program.App().AfterNewImage();
+    // A failing rotation shows a message box; answer it once it is open.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->accept();
+        }
+    });
+    closer.start(10);
+    program.Window().AngleEdit()->setText("5");
+    program.Window().CommandAction(kCmdRotateRight)->trigger();
+    EXPECT_TRUE(gBusyDuringEngineCall);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(state.CurrentAngle, 0);
 }
 
 TEST(AboutDialogTest, ShowsIconVersionAndOk) {

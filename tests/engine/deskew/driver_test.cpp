@@ -106,7 +106,8 @@ TEST_P(TurnTest, TiltAboveThreeDegreesIsTurnedByTheNormalisedAngle) {
     EXPECT_EQ(0, std::memcmp(dst.pixels, reference.pixels, dst.pixelBytes));
 }
 
-INSTANTIATE_TEST_SUITE_P(Tilts, TurnTest, testing::Values(4.0, -4.0, 9.0, -17.0, 30.0, -40.0));
+INSTANTIATE_TEST_SUITE_P(Tilts, TurnTest,
+                         testing::Values(4.0, -4.0, 9.0, -17.0, 30.0, -40.0, 61.0, 90.0));
 
 TEST(Deskew, CornerOptionZeroFillsWithThePaperColourUntouchedByInk) {
     const Scene s = MakeScene(400, 360, 8.0);

@@ -70,6 +70,29 @@ TEST(PreciseEstimate, NoisyPageIsSmoothedAndStillRecovered) {
     EXPECT_NEAR(e.angle, -6.35, 0.1);
 }
 
+// A scan with a dark border all round: the border is one huge component
+// (erased by the filter) plus its outermost ring, which the labeller never
+// sees; neither may pull a slightly tilted page to 0 degrees.
+TEST(PreciseEstimate, DarkBorderedScanIsNotPulledToZero) {
+    CBitmap24 page = TestSupport::TextPage(877, 620, 1.2, 25);
+    for (uint32_t r = 0; r < page.height; ++r) {
+        for (uint32_t c = 0; c < page.width; ++c) {
+            if (r < 14 || c < 14 || r + 14 >= page.height || c + 14 >= page.width) {
+                std::memset(page.PixelAt(r, c), 12, 3);
+            }
+        }
+    }
+    const PreciseEstimate e = Estimate(page);
+    ASSERT_EQ(e.status, PreciseStatus::kSure);
+    EXPECT_NEAR(e.angle, 1.2, 0.1);
+}
+
+TEST(PreciseEstimate, A4At300DpiIsRecovered) {
+    const PreciseEstimate e = Estimate(TestSupport::TextPage(3508, 2480, -4.8, 26));
+    ASSERT_EQ(e.status, PreciseStatus::kSure);
+    EXPECT_NEAR(e.angle, -4.8, 0.1);
+}
+
 TEST(PreciseEstimate, RandomNoisePageIsNotSure) {
     CBitmap24 page = TestSupport::SolidBitmap(600, 500, 128, 128, 128);
     AddNoise(page, 127, 3);

@@ -1,0 +1,137 @@
+// The tool's parts without the binary: the batch runner's ordering and its
+// handling of a worker that dies, the option parser, and report escaping.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "batch_runner.h"
+#include "options.h"
+#include "page_result.h"
+#include "report.h"
+#include "tool_runner.h"
+
+namespace Cli {
+namespace {
+
+TEST(BatchRunner, DeliversInPageOrderWhateverTheFinishingOrder) {
+    const PageJob job = [](size_t i) {
+        // Later pages finish first.
+        usleep(static_cast<useconds_t>((6 - i) * 3000));
+        PageResult r;
+        r.ok = true;
+        r.angle = static_cast<int>(i) * 10;
+        r.hasAngle = true;
+        return r;
+    };
+    std::vector<size_t> order;
+    std::vector<int> angles;
+    size_t lastProgress = 0;
+    RunBatch(
+        6, 3, job,
+        [&](size_t i, const PageResult& r) {
+            order.push_back(i);
+            angles.push_back(r.angle);
+        },
+        [&](size_t done) { lastProgress = done; });
+    EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(angles, (std::vector<int>{0, 10, 20, 30, 40, 50}));
+    EXPECT_EQ(lastProgress, 6u);
+}
+
+TEST(BatchRunner, AWorkerThatDiesCostsOnlyItsPage) {
+    // Page 2 ends its process, as an engine assertion would.
+    const PageJob job = [](size_t i) {
+        if (i == 2) {
+            _exit(1);
+        }
+        PageResult r;
+        r.ok = true;
+        return r;
+    };
+    std::vector<PageResult> results;
+    RunBatch(
+        5, 2, job, [&](size_t, const PageResult& r) { results.push_back(r); }, nullptr);
+    ASSERT_EQ(results.size(), 5u);
+    for (size_t i = 0; i < results.size(); ++i) {
+        EXPECT_EQ(results[i].ok, i != 2) << i;
+    }
+    EXPECT_EQ(results[2].error, "the worker process handling this page ended unexpectedly");
+}
+
+TEST(PageResultSerial, RoundTripsAnyText) {
+    PageResult r;
+    r.input = "odd:name\n12:with,commas\"";
+    r.output = "";
+    r.ok = true;
+    r.error = "3:x";
+    r.hasAngle = true;
+    r.angle = -89;
+    r.turned = true;
+    r.decodeMs = 1.0 / 3.0;
+    PageResult back;
+    ASSERT_TRUE(Deserialize(Serialize(r), back));
+    EXPECT_EQ(back.input, r.input);
+    EXPECT_EQ(back.error, r.error);
+    EXPECT_EQ(back.angle, -89);
+    EXPECT_TRUE(back.turned);
+    EXPECT_EQ(back.decodeMs, r.decodeMs);
+    const std::string bytes = Serialize(r);
+    EXPECT_FALSE(Deserialize(bytes.substr(0, bytes.size() - 1), back));
+}
+
+struct ParseCase {
+    const char* name;
+    std::vector<const char*> argv;
+    bool ok;
+};
+
+class OptionParsing : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(OptionParsing, AcceptsOrRefuses) {
+    std::vector<const char*> argv = {"skewmend"};
+    argv.insert(argv.end(), GetParam().argv.begin(), GetParam().argv.end());
+    Options o;
+    std::string error;
+    const bool ok = ParseArguments(static_cast<int>(argv.size()), argv.data(), o, error) &&
+                    ValidateOptions(o, error);
+    EXPECT_EQ(ok, GetParam().ok) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionParsing,
+    testing::Values(
+        ParseCase{"ValueAfterEquals", {"auto", "a", "--out-dir=d", "--jobs=3"}, true},
+        ParseCase{"ShortOptions", {"auto", "a", "-o", "b.png", "-f", "-j", "2", "-v"}, true},
+        ParseCase{"DashDashEndsOptions", {"estimate", "--", "--odd-name"}, true},
+        ParseCase{"FlagWithValue", {"auto", "a", "-o", "b.png", "--force=yes"}, false},
+        ParseCase{"JobsTooMany", {"estimate", "a", "--jobs", "100000"}, false},
+        ParseCase{"JobsNotANumber", {"estimate", "a", "--jobs", "two"}, false},
+        ParseCase{"AngleInfinite", {"rotate", "a", "-o", "b.bmp", "--angle", "inf"}, false},
+        ParseCase{"OutputForEstimate", {"estimate", "a", "-o", "b.bmp"}, false}),
+    [](const testing::TestParamInfo<ParseCase>& p) { return p.param.name; });
+
+TEST(OptionParsing, DashDashKeepsTheNameAsAnInput) {
+    const char* argv[] = {"skewmend", "estimate", "--", "--odd-name"};
+    Options o;
+    std::string error;
+    ASSERT_TRUE(ParseArguments(4, argv, o, error));
+    EXPECT_EQ(o.inputs, (std::vector<std::string>{"--odd-name"}));
+}
+
+TEST(ReportEscaping, JsonAndCsvSurviveAwkwardNames) {
+    const std::string name = "a \"quoted\", back\\slash\n\ttab\x01";
+    EXPECT_EQ(ReportWriter::JsonString(name),
+              "\"a \\\"quoted\\\", back\\\\slash\\n\\ttab\\u0001\"");
+    CliTest::Json parsed;
+    ASSERT_TRUE(CliTest::ParseJson(ReportWriter::JsonString(name), parsed));
+    EXPECT_EQ(parsed.text, name);
+    const auto rows = CliTest::ParseCsv(ReportWriter::CsvCell(name) + "," +
+                                        ReportWriter::CsvCell(" lead") + "\r\n");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{name, " lead"}));
+}
+
+}  // namespace
+}  // namespace Cli
