@@ -124,18 +124,32 @@ TEST(RotatorReference, EveryFormMatchesTheWrittenFormulasOnRandomPictures) {
     std::mt19937 engine(7031);
     auto next = [&engine](uint32_t n) { return static_cast<uint32_t>(engine() % n); };
     const double fixedAngles[] = {0.0, 90.0, 180.0, -90.0, 7.0, -7.0, 45.0, 0.5};
-    for (int trial = 0; trial < 120; ++trial) {
+    for (int trial = 0; trial < 160; ++trial) {
         const uint32_t rows = 1 + next(48);
         const uint32_t cols = 1 + next(48);
         CBitmap24 src;
         src.Allocate(rows, cols);
-        // Smooth areas, hard edges and saturated values all occur.
-        const uint32_t style = next(3);
+        // Noise, hard edges, saturated values, gradients and patches of one
+        // colour (whose pixels take the short cut of uniform neighbourhoods)
+        // all occur.
+        const uint32_t style = next(4);
+        const uint8_t patchColours[4][3] = {
+            {255, 255, 255}, {0, 0, 0}, {12, 200, 77}, {254, 255, 1}};
         for (uint32_t r = 0; r < rows; ++r) {
-            for (uint32_t c = 0; c < 3 * cols; ++c) {
-                src.PixelAt(r, 0)[c] = static_cast<uint8_t>(
-                    style == 0 ? next(256)
-                               : (style == 1 ? (next(2) ? 255 : 0) : (r * 7 + c) % 256));
+            for (uint32_t c = 0; c < cols; ++c) {
+                for (uint32_t ch = 0; ch < 3; ++ch) {
+                    uint32_t v;
+                    if (style == 0) {
+                        v = next(256);
+                    } else if (style == 1) {
+                        v = next(2) ? 255 : 0;
+                    } else if (style == 2) {
+                        v = (r * 7 + 3 * c + ch) % 256;
+                    } else {
+                        v = patchColours[(r / 5 + c / 7) % 4][ch];
+                    }
+                    src.PixelAt(r, c)[ch] = static_cast<uint8_t>(v);
+                }
             }
         }
         const double angle = trial < 8

@@ -66,3 +66,45 @@ TEST(RemoveMargin, PageWithoutInkStaysUncropped) {
 }
 
 }  // namespace
+
+// Wide pages whose rows span several words, with scattered ink: the crop
+// moves the flags a word at a time and must land every one of them.
+TEST(RemoveMargin, RandomInkOnWidePagesIsCroppedFlagForFlag) {
+    uint32_t seed = 5;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int trial = 0; trial < 40; ++trial) {
+        const auto rows = static_cast<uint16_t>(3 + next(60));
+        const auto cols = static_cast<uint16_t>(3 + next(300));
+        MaskCanvas canvas(rows, cols);
+        const int32_t r0 = static_cast<int32_t>(next(rows));
+        const int32_t c0 = static_cast<int32_t>(next(cols));
+        const int32_t r1 = r0 + static_cast<int32_t>(next(static_cast<uint32_t>(rows - r0)));
+        const int32_t c1 = c0 + static_cast<int32_t>(next(static_cast<uint32_t>(cols - c0)));
+        canvas.Ink(r0, c0);
+        canvas.Ink(r1, c1);
+        for (int k = 0; k < 200; ++k) {
+            canvas.Ink(r0 + static_cast<int32_t>(next(static_cast<uint32_t>(r1 - r0 + 1))),
+                       c0 + static_cast<int32_t>(next(static_cast<uint32_t>(c1 - c0 + 1))));
+        }
+        auto d = DeskewTest::MakeDeskewer(canvas);
+        const BmpBase::GreyImage before = d->grey;
+        d->RemoveMargin();
+        const int32_t top = r0 > 0 ? r0 - 1 : 0;
+        const int32_t left = c0 > 0 ? c0 - 1 : 0;
+        const int32_t bottom = r1 < rows - 1 ? r1 + 1 : r1;
+        const int32_t right = c1 < cols - 1 ? c1 + 1 : c1;
+        ASSERT_EQ(d->height, bottom - top + 1) << trial;
+        ASSERT_EQ(d->width, right - left + 1) << trial;
+        for (int32_t r = 0; r < d->height; ++r) {
+            for (int32_t c = 0; c < d->width; ++c) {
+                ASSERT_EQ(d->mask[static_cast<size_t>(r) * d->width + static_cast<size_t>(c)],
+                          canvas.At(r + top, c + left))
+                    << trial << " " << r << "," << c;
+                ASSERT_EQ(d->grey.rows[r][c], before.rows[r + top][c + left]) << trial;
+            }
+        }
+    }
+}
