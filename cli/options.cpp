@@ -36,7 +36,7 @@ unsigned Bit(Command command) {
 
 using Setter = std::function<bool(Options&, const std::string& value, std::string& error)>;
 
-struct OptionSpec {
+struct OptionRule {
     const char* longName;  // without the leading "--"
     char shortName;        // 0 when none
     bool takesValue;
@@ -71,8 +71,8 @@ Setter Flag(bool Options::*field, bool value = true) {
     };
 }
 
-const std::vector<OptionSpec>& Table() {
-    static const std::vector<OptionSpec> table = {
+const std::vector<OptionRule>& Table() {
+    static const std::vector<OptionRule> table = {
         {"output", 'o', true, kWriting,
          [](Options& o, const std::string& v, std::string&) {
              o.output = v;
@@ -180,19 +180,19 @@ const std::vector<OptionSpec>& Table() {
     return table;
 }
 
-const OptionSpec* FindLong(const std::string& name) {
-    for (const OptionSpec& spec : Table()) {
-        if (name == spec.longName) {
-            return &spec;
+const OptionRule* FindLong(const std::string& name) {
+    for (const OptionRule& rule : Table()) {
+        if (name == rule.longName) {
+            return &rule;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : Table()) {
-        if (spec.shortName != 0 && spec.shortName == name) {
-            return &spec;
+const OptionRule* FindShort(char name) {
+    for (const OptionRule& rule : Table()) {
+        if (rule.shortName != 0 && rule.shortName == name) {
+            return &rule;
         }
     }
     return nullptr;
@@ -307,7 +307,7 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             options.command = Command::kHelp;
             return true;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionRule* rule = nullptr;
         std::string value;
         bool haveValue = false;
         std::string shown = arg;
@@ -315,34 +315,34 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             const std::string::size_type eq = arg.find('=');
             const std::string name = arg.substr(2, eq == std::string::npos ? eq : eq - 2);
             shown = "--" + name;
-            spec = FindLong(name);
+            rule = FindLong(name);
             if (eq != std::string::npos) {
                 value = arg.substr(eq + 1);
                 haveValue = true;
             }
         } else if (arg.size() == 2) {
-            spec = FindShort(arg[1]);
+            rule = FindShort(arg[1]);
         }
-        if (spec == nullptr) {
+        if (rule == nullptr) {
             error = "unknown option '" + shown + "'";
             return false;
         }
-        if ((spec->commands & Bit(options.command)) == 0) {
+        if ((rule->commands & Bit(options.command)) == 0) {
             error =
                 "option '" + shown + "' does not apply to '" + CommandName(options.command) + "'";
             return false;
         }
-        if (spec->takesValue && !haveValue) {
+        if (rule->takesValue && !haveValue) {
             if (i + 1 >= argc) {
                 error = "option '" + shown + "' needs a value";
                 return false;
             }
             value = argv[++i];
-        } else if (!spec->takesValue && haveValue) {
+        } else if (!rule->takesValue && haveValue) {
             error = "option '" + shown + "' takes no value";
             return false;
         }
-        if (!spec->set(options, value, error)) {
+        if (!rule->set(options, value, error)) {
             return false;
         }
     }

@@ -62,7 +62,7 @@ CBitmap24 Convert(PictconvTest::Converter convert, const std::string& src, const
 struct JpegCase {
     const char* name;
     std::vector<uint8_t> samples;  // one flat value per channel
-    PictconvTest::JpegSpec spec;
+    PictconvTest::JpegParams params;
     std::array<int, 3> rgb;
 };
 
@@ -71,13 +71,13 @@ class JpegColour : public testing::TestWithParam<JpegCase> {};
 TEST_P(JpegColour, DecodesToExpectedColour) {
     ScratchDir dir;
     const JpegCase& k = GetParam();
-    PictconvTest::WriteJpeg(dir.File("in.jpg"), PictconvTest::Flat(kW, kH, k.samples), k.spec);
+    PictconvTest::WriteJpeg(dir.File("in.jpg"), PictconvTest::Flat(kW, kH, k.samples), k.params);
     const CBitmap24 bmp = Convert(Jpg2Bmp, dir.File("in.jpg"), dir.File("out.bmp"));
     CheckPixels(bmp, Uniform(k.rgb[0], k.rgb[1], k.rgb[2]), 3);
 }
 
-PictconvTest::JpegSpec Jspec(int in, int file, bool progressive = false, bool adobe = true) {
-    PictconvTest::JpegSpec s;
+PictconvTest::JpegParams Jparams(int in, int file, bool progressive = false, bool adobe = true) {
+    PictconvTest::JpegParams s;
     s.inputSpace = in;
     s.fileSpace = file;
     s.progressive = progressive;
@@ -90,17 +90,18 @@ PictconvTest::JpegSpec Jspec(int in, int file, bool progressive = false, bool ad
 INSTANTIATE_TEST_SUITE_P(
     Types, JpegColour,
     testing::Values(
-        JpegCase{"Grey", {90}, Jspec(JCS_GRAYSCALE, JCS_GRAYSCALE), {90, 90, 90}},
-        JpegCase{"YCbCr", {200, 100, 30}, Jspec(JCS_RGB, JCS_YCbCr), {200, 100, 30}},
-        JpegCase{"Progressive", {20, 150, 220}, Jspec(JCS_RGB, JCS_YCbCr, true), {20, 150, 220}},
-        JpegCase{"ProgressiveGrey", {33}, Jspec(JCS_GRAYSCALE, JCS_GRAYSCALE, true), {33, 33, 33}},
-        JpegCase{"StoredRgb", {10, 240, 128}, Jspec(JCS_RGB, JCS_RGB), {10, 240, 128}},
-        JpegCase{"AdobeCmyk", {255, 155, 55, 205}, Jspec(JCS_CMYK, JCS_CMYK), {205, 125, 44}},
+        JpegCase{"Grey", {90}, Jparams(JCS_GRAYSCALE, JCS_GRAYSCALE), {90, 90, 90}},
+        JpegCase{"YCbCr", {200, 100, 30}, Jparams(JCS_RGB, JCS_YCbCr), {200, 100, 30}},
+        JpegCase{"Progressive", {20, 150, 220}, Jparams(JCS_RGB, JCS_YCbCr, true), {20, 150, 220}},
+        JpegCase{
+            "ProgressiveGrey", {33}, Jparams(JCS_GRAYSCALE, JCS_GRAYSCALE, true), {33, 33, 33}},
+        JpegCase{"StoredRgb", {10, 240, 128}, Jparams(JCS_RGB, JCS_RGB), {10, 240, 128}},
+        JpegCase{"AdobeCmyk", {255, 155, 55, 205}, Jparams(JCS_CMYK, JCS_CMYK), {205, 125, 44}},
         JpegCase{"PlainCmyk",
                  {0, 100, 200, 50},
-                 Jspec(JCS_CMYK, JCS_CMYK, false, false),
+                 Jparams(JCS_CMYK, JCS_CMYK, false, false),
                  {205, 125, 44}},
-        JpegCase{"AdobeYcck", {255, 155, 55, 205}, Jspec(JCS_CMYK, JCS_YCCK), {205, 125, 44}}),
+        JpegCase{"AdobeYcck", {255, 155, 55, 205}, Jparams(JCS_CMYK, JCS_YCCK), {205, 125, 44}}),
     [](const testing::TestParamInfo<JpegCase>& p) { return p.param.name; });
 
 struct DensityCase {
@@ -116,12 +117,12 @@ class JpegDensity : public testing::TestWithParam<DensityCase> {};
 TEST_P(JpegDensity, BecomesPixelsPerMetre) {
     ScratchDir dir;
     const DensityCase& k = GetParam();
-    PictconvTest::JpegSpec spec = Jspec(JCS_GRAYSCALE, JCS_GRAYSCALE);
-    spec.densityUnit = k.unit;
-    spec.xDensity = k.x;
-    spec.yDensity = k.y;
-    spec.jfif = k.jfif;
-    PictconvTest::WriteJpeg(dir.File("in.jpg"), PictconvTest::Flat(kW, kH, {128}), spec);
+    PictconvTest::JpegParams params = Jparams(JCS_GRAYSCALE, JCS_GRAYSCALE);
+    params.densityUnit = k.unit;
+    params.xDensity = k.x;
+    params.yDensity = k.y;
+    params.jfif = k.jfif;
+    PictconvTest::WriteJpeg(dir.File("in.jpg"), PictconvTest::Flat(kW, kH, {128}), params);
     const CBitmap24 bmp = Convert(Jpg2Bmp, dir.File("in.jpg"), dir.File("out.bmp"));
     EXPECT_EQ(bmp.infoHeader.biXPelsPerMeter, k.xPpm);
     EXPECT_EQ(bmp.infoHeader.biYPelsPerMeter, k.yPpm);
@@ -139,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Units, JpegDensity,
 
 struct PngCase {
     const char* name;
-    PictconvTest::PngSpec spec;
+    PictconvTest::PngSpec params;
     // Packed bytes of one pixel (repeated over the row), or, with
     // `alternate`, of two pixels for even and odd columns.
     std::vector<uint8_t> pixel;
@@ -179,7 +180,7 @@ class PngColour : public testing::TestWithParam<PngCase> {};
 TEST_P(PngColour, DecodesWithTransparencyOverWhite) {
     ScratchDir dir;
     const PngCase& k = GetParam();
-    PictconvTest::WritePng(dir.File("in.png"), kW, kH, k.spec, PngRows(k));
+    PictconvTest::WritePng(dir.File("in.png"), kW, kH, k.params, PngRows(k));
     const CBitmap24 bmp = Convert(Png2Bmp, dir.File("in.png"), dir.File("out.bmp"));
     const auto even = k.rgb;
     const auto odd = k.alternate.empty() ? k.rgb : k.rgbOdd;
@@ -302,8 +303,8 @@ TEST(PngLowBitDepth, GreyAndPaletteBelowEightBitsExpand) {
 
 TEST(PngInterlaced, EveryPixelLandsInPlace) {
     ScratchDir dir;
-    PictconvTest::PngSpec spec = Pspec(PNG_COLOR_TYPE_RGB, 8);
-    spec.interlaced = true;
+    PictconvTest::PngSpec params = Pspec(PNG_COLOR_TYPE_RGB, 8);
+    params.interlaced = true;
     std::vector<std::vector<uint8_t>> rows(kH);
     for (uint32_t r = 0; r < kH; ++r) {
         for (uint32_t c = 0; c < kW; ++c) {
@@ -312,7 +313,7 @@ TEST(PngInterlaced, EveryPixelLandsInPlace) {
                             static_cast<uint8_t>(r * c)});
         }
     }
-    PictconvTest::WritePng(dir.File("in.png"), kW, kH, spec, rows);
+    PictconvTest::WritePng(dir.File("in.png"), kW, kH, params, rows);
     CheckPixels(
         Convert(Png2Bmp, dir.File("in.png"), dir.File("out.bmp")),
         [](uint32_t r, uint32_t c) {
@@ -324,16 +325,16 @@ TEST(PngInterlaced, EveryPixelLandsInPlace) {
 
 TEST(PngResolution, MetreUnitIsCarriedAndUnknownUnitIsNot) {
     ScratchDir dir;
-    PictconvTest::PngSpec spec = Pspec(PNG_COLOR_TYPE_GRAY, 8);
-    spec.xPpm = 11811;
-    spec.yPpm = 5906;
-    const PngCase flat{"", spec, {1}, {}, {}, {}};
-    PictconvTest::WritePng(dir.File("m.png"), kW, kH, spec, PngRows(flat));
+    PictconvTest::PngSpec params = Pspec(PNG_COLOR_TYPE_GRAY, 8);
+    params.xPpm = 11811;
+    params.yPpm = 5906;
+    const PngCase flat{"", params, {1}, {}, {}, {}};
+    PictconvTest::WritePng(dir.File("m.png"), kW, kH, params, PngRows(flat));
     const CBitmap24 metre = Convert(Png2Bmp, dir.File("m.png"), dir.File("m.bmp"));
     EXPECT_EQ(metre.infoHeader.biXPelsPerMeter, 11811);
     EXPECT_EQ(metre.infoHeader.biYPelsPerMeter, 5906);
-    spec.physUnit = PNG_RESOLUTION_UNKNOWN;
-    PictconvTest::WritePng(dir.File("u.png"), kW, kH, spec, PngRows(flat));
+    params.physUnit = PNG_RESOLUTION_UNKNOWN;
+    PictconvTest::WritePng(dir.File("u.png"), kW, kH, params, PngRows(flat));
     const CBitmap24 unknown = Convert(Png2Bmp, dir.File("u.png"), dir.File("u.bmp"));
     EXPECT_EQ(unknown.infoHeader.biXPelsPerMeter, 0);
     EXPECT_EQ(unknown.infoHeader.biYPelsPerMeter, 0);
@@ -343,7 +344,7 @@ TEST(PngResolution, MetreUnitIsCarriedAndUnknownUnitIsNot) {
 
 struct TiffCase {
     const char* name;
-    PictconvTest::TiffSpec spec;
+    PictconvTest::TiffSpec params;
     int tolerance;
 };
 
@@ -425,10 +426,10 @@ class TiffKinds : public testing::TestWithParam<TiffCase> {};
 TEST_P(TiffKinds, DecodesFirstPage) {
     ScratchDir dir;
     const TiffCase& k = GetParam();
-    PictconvTest::WriteTiff(dir.File("in.tif"), kW, kH, k.spec, TiffRows(k.spec));
+    PictconvTest::WriteTiff(dir.File("in.tif"), kW, kH, k.params, TiffRows(k.params));
     const CBitmap24 bmp = Convert(Tif2Bmp, dir.File("in.tif"), dir.File("out.bmp"));
     CheckPixels(
-        bmp, [&](uint32_t r, uint32_t c) { return TiffExpected(k.spec, r, c); }, k.tolerance);
+        bmp, [&](uint32_t r, uint32_t c) { return TiffExpected(k.params, r, c); }, k.tolerance);
 }
 
 PictconvTest::TiffSpec Tspec(uint16_t photometric, uint16_t bits, uint16_t samples,
@@ -507,11 +508,11 @@ class TiffResolution : public testing::TestWithParam<TiffResCase> {};
 TEST_P(TiffResolution, BecomesPixelsPerMetre) {
     ScratchDir dir;
     const TiffResCase& k = GetParam();
-    PictconvTest::TiffSpec spec = Tspec(PHOTOMETRIC_MINISBLACK, 8, 1, COMPRESSION_NONE);
-    spec.xRes = k.x;
-    spec.yRes = k.y;
-    spec.resUnit = k.unit;
-    PictconvTest::WriteTiff(dir.File("in.tif"), kW, kH, spec, TiffRows(spec));
+    PictconvTest::TiffSpec params = Tspec(PHOTOMETRIC_MINISBLACK, 8, 1, COMPRESSION_NONE);
+    params.xRes = k.x;
+    params.yRes = k.y;
+    params.resUnit = k.unit;
+    PictconvTest::WriteTiff(dir.File("in.tif"), kW, kH, params, TiffRows(params));
     const CBitmap24 bmp = Convert(Tif2Bmp, dir.File("in.tif"), dir.File("out.bmp"));
     EXPECT_EQ(bmp.infoHeader.biXPelsPerMeter, k.xPpm);
     EXPECT_EQ(bmp.infoHeader.biYPelsPerMeter, k.yPpm);

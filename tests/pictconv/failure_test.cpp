@@ -48,24 +48,24 @@ std::vector<uint8_t> ValidFile(const std::string& ext, const ScratchDir& dir) {
     if (ext == "bmp") {
         EXPECT_TRUE(TestSupport::PatternBitmap(40, 50).Write(path.c_str()));
     } else if (ext == "jpg") {
-        PictconvTest::JpegSpec spec;
-        spec.inputSpace = JCS_RGB;
-        spec.fileSpace = JCS_YCbCr;
-        PictconvTest::WriteJpeg(path, PictconvTest::Flat(50, 40, {1, 2, 3}), spec);
+        PictconvTest::JpegParams params;
+        params.inputSpace = JCS_RGB;
+        params.fileSpace = JCS_YCbCr;
+        PictconvTest::WriteJpeg(path, PictconvTest::Flat(50, 40, {1, 2, 3}), params);
     } else if (ext == "png") {
-        PictconvTest::PngSpec spec;
-        spec.colorType = PNG_COLOR_TYPE_RGB;
+        PictconvTest::PngSpec params;
+        params.colorType = PNG_COLOR_TYPE_RGB;
         std::vector<std::vector<uint8_t>> rows(40, std::vector<uint8_t>(150));
         for (size_t r = 0; r < rows.size(); ++r) {
             for (size_t i = 0; i < rows[r].size(); ++i) {
                 rows[r][i] = static_cast<uint8_t>(r * 31 + i * 7);
             }
         }
-        PictconvTest::WritePng(path, 50, 40, spec, rows);
+        PictconvTest::WritePng(path, 50, 40, params, rows);
     } else {
-        PictconvTest::TiffSpec spec;
+        PictconvTest::TiffSpec params;
         std::vector<std::vector<uint8_t>> rows(40, std::vector<uint8_t>(150, 9));
-        PictconvTest::WriteTiff(path, 50, 40, spec, rows);
+        PictconvTest::WriteTiff(path, 50, 40, params, rows);
     }
     return ReadBytes(path);
 }
@@ -266,12 +266,12 @@ TEST(AbsurdSize, JpegWhoseBitmapWouldOverflowIsRefused) {
 
 TEST(AbsurdSize, TiffOf65535RowsIsRefused) {
     ScratchDir dir;
-    PictconvTest::TiffSpec spec;
-    spec.photometric = PHOTOMETRIC_MINISBLACK;
-    spec.samplesPerPixel = 1;
-    spec.compression = COMPRESSION_PACKBITS;
+    PictconvTest::TiffSpec params;
+    params.photometric = PHOTOMETRIC_MINISBLACK;
+    params.samplesPerPixel = 1;
+    params.compression = COMPRESSION_PACKBITS;
     std::vector<std::vector<uint8_t>> rows(65535, std::vector<uint8_t>(1, 255));
-    PictconvTest::WriteTiff(dir.File("tall.tif"), 1, 65535, spec, rows);
+    PictconvTest::WriteTiff(dir.File("tall.tif"), 1, 65535, params, rows);
     const auto outcome = RunConverter(Tif2Bmp, dir.File("tall.tif"), dir.File("out.bmp"));
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.printed, "");

@@ -25,7 +25,7 @@ Samples Flat(uint32_t width, uint32_t height, std::vector<uint8_t> values) {
     return s;
 }
 
-void WriteJpeg(const std::string& path, const Samples& samples, const JpegSpec& spec) {
+void WriteJpeg(const std::string& path, const Samples& samples, const JpegParams& params) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         throw std::runtime_error("cannot create " + path);
@@ -38,18 +38,18 @@ void WriteJpeg(const std::string& path, const Samples& samples, const JpegSpec& 
     info.image_width = samples.width;
     info.image_height = samples.height;
     info.input_components = samples.channels;
-    info.in_color_space = static_cast<J_COLOR_SPACE>(spec.inputSpace);
+    info.in_color_space = static_cast<J_COLOR_SPACE>(params.inputSpace);
     jpeg_set_defaults(&info);
-    jpeg_set_colorspace(&info, static_cast<J_COLOR_SPACE>(spec.fileSpace));
+    jpeg_set_colorspace(&info, static_cast<J_COLOR_SPACE>(params.fileSpace));
     jpeg_set_quality(&info, 95, TRUE);
-    if (!spec.jfif) {
+    if (!params.jfif) {
         info.write_JFIF_header = FALSE;
     }
-    info.write_Adobe_marker = spec.adobeMarker ? info.write_Adobe_marker : FALSE;
-    info.density_unit = static_cast<UINT8>(spec.densityUnit);
-    info.X_density = spec.xDensity;
-    info.Y_density = spec.yDensity;
-    if (spec.progressive) {
+    info.write_Adobe_marker = params.adobeMarker ? info.write_Adobe_marker : FALSE;
+    info.density_unit = static_cast<UINT8>(params.densityUnit);
+    info.X_density = params.xDensity;
+    info.Y_density = params.yDensity;
+    if (params.progressive) {
         jpeg_simple_progression(&info);
     }
     jpeg_start_compress(&info, TRUE);
@@ -67,7 +67,7 @@ void WriteJpeg(const std::string& path, const Samples& samples, const JpegSpec& 
     std::fclose(f);
 }
 
-void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& spec,
+void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& params,
               const std::vector<std::vector<uint8_t>>& rows) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
@@ -76,27 +76,27 @@ void WritePng(const std::string& path, uint32_t width, uint32_t height, const Pn
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, f);
-    png_set_IHDR(png, info, width, height, spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, width, height, params.bitDepth, params.colorType,
+                 params.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (size_t i = 0; i + 2 < spec.palette.size(); i += 3) {
-        palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+    for (size_t i = 0; i + 2 < params.palette.size(); i += 3) {
+        palette.push_back({params.palette[i], params.palette[i + 1], params.palette[i + 2]});
     }
     if (!palette.empty()) {
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     }
-    if (!spec.paletteAlpha.empty()) {
-        png_set_tRNS(png, info, spec.paletteAlpha.data(),
-                     static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    if (!params.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, params.paletteAlpha.data(),
+                     static_cast<int>(params.paletteAlpha.size()), nullptr);
     }
-    if (spec.greyTransparent) {
+    if (params.greyTransparent) {
         png_color_16 value{};
-        value.gray = spec.greyTransparentValue;
+        value.gray = params.greyTransparentValue;
         png_set_tRNS(png, info, nullptr, 0, &value);
     }
-    if (spec.xPpm != 0) {
-        png_set_pHYs(png, info, spec.xPpm, spec.yPpm, spec.physUnit);
+    if (params.xPpm != 0) {
+        png_set_pHYs(png, info, params.xPpm, params.yPpm, params.physUnit);
     }
     png_write_info(png, info);
     std::vector<png_bytep> pointers;
@@ -111,33 +111,33 @@ void WritePng(const std::string& path, uint32_t width, uint32_t height, const Pn
 
 namespace {
 
-void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& spec,
+void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& params,
                    const std::vector<std::vector<uint8_t>>& rows) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.samplesPerPixel);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, params.bitsPerSample);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, params.samplesPerPixel);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, params.photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
-    if (spec.compression == COMPRESSION_JPEG && spec.photometric == PHOTOMETRIC_RGB) {
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, params.compression);
+    if (params.compression == COMPRESSION_JPEG && params.photometric == PHOTOMETRIC_RGB) {
         TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
     }
-    if (spec.extraSamples != 0) {
-        const uint16_t kinds[1] = {spec.extraSamples};
+    if (params.extraSamples != 0) {
+        const uint16_t kinds[1] = {params.extraSamples};
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, kinds);
     }
-    if (!spec.colormap.empty()) {
-        const size_t n = spec.colormap.size() / 3;
-        TIFFSetField(tif, TIFFTAG_COLORMAP, spec.colormap.data(), spec.colormap.data() + n,
-                     spec.colormap.data() + 2 * n);
+    if (!params.colormap.empty()) {
+        const size_t n = params.colormap.size() / 3;
+        TIFFSetField(tif, TIFFTAG_COLORMAP, params.colormap.data(), params.colormap.data() + n,
+                     params.colormap.data() + 2 * n);
     }
-    if (spec.xRes > 0.0f) {
-        TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<double>(spec.xRes));
-        TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(spec.yRes));
-        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, spec.resUnit);
+    if (params.xRes > 0.0f) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<double>(params.xRes));
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(params.yRes));
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, params.resUnit);
     }
-    if (spec.tiled) {
+    if (params.tiled) {
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16u);
         TIFFSetField(tif, TIFFTAG_TILELENGTH, 16u);
         const tmsize_t tileBytes = TIFFTileSize(tif);
@@ -159,7 +159,7 @@ void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& s
         }
     } else {
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
-                     spec.rowsPerStrip != 0 ? spec.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
+                     params.rowsPerStrip != 0 ? params.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
         for (uint32_t r = 0; r < height; ++r) {
             std::vector<uint8_t> row = rows[r];  // encoders may change the buffer
             TIFFWriteScanline(tif, row.data(), r, 0);
@@ -170,14 +170,14 @@ void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& s
 
 }  // namespace
 
-void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& spec,
+void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& params,
                const std::vector<std::vector<uint8_t>>& rows) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     if (tif == nullptr) {
         throw std::runtime_error("cannot create " + path);
     }
-    WriteTiffPage(tif, width, height, spec, rows);
-    if (spec.extraPage) {
+    WriteTiffPage(tif, width, height, params, rows);
+    if (params.extraPage) {
         TiffSpec second;
         second.photometric = PHOTOMETRIC_MINISBLACK;
         second.samplesPerPixel = 1;

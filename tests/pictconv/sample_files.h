@@ -22,7 +22,7 @@ struct Samples {
 // `values[k]` everywhere.
 Samples Flat(uint32_t width, uint32_t height, std::vector<uint8_t> values);
 
-struct JpegSpec {
+struct JpegParams {
     int inputSpace = 0;  // J_COLOR_SPACE of the samples (JCS_GRAYSCALE, JCS_RGB, JCS_CMYK)
     int fileSpace = 0;   // J_COLOR_SPACE stored in the file
     bool progressive = false;
@@ -32,7 +32,7 @@ struct JpegSpec {
     uint16_t yDensity = 1;
     bool jfif = true;
 };
-void WriteJpeg(const std::string& path, const Samples& samples, const JpegSpec& spec);
+void WriteJpeg(const std::string& path, const Samples& samples, const JpegParams& params);
 
 struct PngSpec {
     int colorType = 0;  // PNG_COLOR_TYPE_*
@@ -46,7 +46,7 @@ struct PngSpec {
     int physUnit = 1;  // PNG_RESOLUTION_METER
 };
 // `rows`: packed rows in PNG's own layout (big-endian 16-bit samples).
-void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& spec,
+void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& params,
               const std::vector<std::vector<uint8_t>>& rows);
 
 struct TiffSpec {
@@ -63,7 +63,7 @@ struct TiffSpec {
     bool extraPage = false;  // append a second, different page
 };
 // `rows`: packed rows in TIFF's own layout.
-void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& spec,
+void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& params,
                const std::vector<std::vector<uint8_t>>& rows);
 
 }  // namespace PictconvTest
