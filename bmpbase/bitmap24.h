@@ -98,7 +98,7 @@ class CBitmap24 {
     // 3 x width rounded up to a multiple of 4.
     static uint32_t StrideFor(uint32_t width);
 
-private:
+  private:
     // Makes `size` bytes meaningful, replacing the buffer only when it is too
     // small (its contents are then lost); sets pixelBytes.
     void SetBufferSize(uint32_t size);

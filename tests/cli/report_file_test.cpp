@@ -125,11 +125,10 @@ TEST_F(ReportFileTool, StandardEstimateWritesJsonAndItAppliesInPlaceWithBlackCor
 
 TEST_F(ReportFileTool, RowsWithoutAnAngleOrThatFailedOrStayedUnchangedAreSkippedNeverTurned) {
     const std::string a = WritePage("a.bmp", 5, "bmp");
-    WriteText(File("r.csv"), "input,output,status,angle,confidence,mode,error\r\n" + a +
-                                 ",,failed,7.00,,standard,broken\r\n" + a +
-                                 ",,rotated,,,precise,\r\n" + a +
-                                 ",,not sure,4.00,0.20,precise,\r\n" + a +
-                                 ",,unchanged,2.00,,standard,\r\n");
+    WriteText(File("r.csv"),
+              "input,output,status,angle,confidence,mode,error\r\n" + a +
+                  ",,failed,7.00,,standard,broken\r\n" + a + ",,rotated,,,precise,\r\n" + a +
+                  ",,not sure,4.00,0.20,precise,\r\n" + a + ",,unchanged,2.00,,standard,\r\n");
     const ToolRun run = Run({"rotate", "--from-report", File("r.csv"), "--out-dir", File("out")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("a.bmp: skipped (\"failed\" in the report)"), std::string::npos)
