@@ -67,20 +67,10 @@ void Binarizer::Binarize(const std::string& method, PixelMask& result, uint16_t&
         sum += pixels[i];
     }
     int64_t count = static_cast<int64_t>(n);
-    const std::vector<uint64_t>& words = result.Words();
-    const size_t flags = result.size() < n ? result.size() : n;
-    for (size_t w = 0; w * 64 < flags; ++w) {
-        uint64_t bits = words[w];
-        if (flags - w * 64 < 64) {
-            bits &= (uint64_t{1} << (flags - w * 64)) - 1;
-        }
-        while (bits != 0) {
-            const size_t i = w * 64 + static_cast<size_t>(__builtin_ctzll(bits));
-            sum -= pixels[i];
-            --count;
-            bits &= bits - 1;
-        }
-    }
+    result.ForEachSet(0, n, [&](size_t i) {
+        sum -= pixels[i];
+        --count;
+    });
     backgroundGrey = count == 0 ? kGreyWithoutPaper : static_cast<uint8_t>(sum / count);
 }
 

@@ -99,17 +99,7 @@ int32_t Binarizer::OtsuThreshold(const RegionRect* rect, const PixelMask* select
         const size_t n = static_cast<size_t>(height) * width;
         const size_t flags = selection->size() < n ? selection->size() : n;
         const uint8_t* pixels = grey.Data();
-        const std::vector<uint64_t>& words = selection->Words();
-        for (size_t w = 0; w * 64 < flags; ++w) {
-            uint64_t bits = words[w];
-            if (flags - w * 64 < 64) {
-                bits &= (uint64_t{1} << (flags - w * 64)) - 1;
-            }
-            while (bits != 0) {
-                ++hist[pixels[w * 64 + static_cast<size_t>(__builtin_ctzll(bits))]];
-                bits &= bits - 1;
-            }
-        }
+        selection->ForEachSet(0, flags, [&](size_t i) { ++hist[pixels[i]]; });
     }
 
     int64_t total = 0;

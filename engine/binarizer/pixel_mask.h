@@ -47,6 +47,33 @@ class PixelMask {
         return n;
     }
 
+    // Calls fn(index) for every true flag with begin <= index < end, in
+    // increasing order, a word at a time (false flags cost next to nothing).
+    template <typename Fn>
+    void ForEachSet(size_t begin, size_t end, Fn fn) const {
+        if (end > size_) {
+            end = size_;
+        }
+        if (begin >= end) {
+            return;
+        }
+        const size_t firstWord = begin >> 6;
+        const size_t lastWord = (end - 1) >> 6;
+        for (size_t w = firstWord; w <= lastWord; ++w) {
+            uint64_t bits = words_[w];
+            if (w == firstWord) {
+                bits &= ~uint64_t{0} << (begin & 63);
+            }
+            if (w == lastWord && (end & 63) != 0) {
+                bits &= (uint64_t{1} << (end & 63)) - 1;
+            }
+            while (bits != 0) {
+                fn(w * 64 + static_cast<size_t>(__builtin_ctzll(bits)));
+                bits &= bits - 1;
+            }
+        }
+    }
+
     // Turns every flag over.
     void InvertAll() {
         for (uint64_t& w : words_) {

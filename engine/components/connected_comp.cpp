@@ -35,33 +35,7 @@
 
 namespace Skewmend {
 
-namespace {
-
-// Calls fn(index) for every true flag with begin <= index < end, in order.
-template <typename Fn>
-void ForEachSetFlag(const PixelMask& mask, size_t begin, size_t end, Fn fn) {
-    if (begin >= end) {
-        return;
-    }
-    const std::vector<uint64_t>& words = mask.Words();
-    const size_t firstWord = begin >> 6;
-    const size_t lastWord = (end - 1) >> 6;
-    for (size_t w = firstWord; w <= lastWord; ++w) {
-        uint64_t bits = words[w];
-        if (w == firstWord) {
-            bits &= ~uint64_t{0} << (begin & 63);
-        }
-        if (w == lastWord && (end & 63) != 0) {
-            bits &= (uint64_t{1} << (end & 63)) - 1;
-        }
-        while (bits != 0) {
-            fn(w * 64 + static_cast<size_t>(__builtin_ctzll(bits)));
-            bits &= bits - 1;
-        }
-    }
-}
-
-}  // namespace
+namespace {}  // namespace
 
 ConnectedComp::ConnectedComp(const PixelMask& pageMask, uint16_t rows, uint16_t cols,
                              uint32_t maxLabelCount, uint32_t maxComponentCount)
@@ -105,8 +79,8 @@ bool ConnectedComp::LabelPass(BmpBase::Plane32& labelPlane, EquivalenceTable& ta
         const size_t rowStart = static_cast<size_t>(y) * cols;
         const uint64_t bit = uint64_t{1} << (y & 63);
         uint64_t* base = columnBits.data() + (y >> 6);
-        ForEachSetFlag(mask, rowStart + 1, rowStart + cols - 1,
-                       [&](size_t i) { base[(i - rowStart) * columnWords] |= bit; });
+        mask.ForEachSet(rowStart + 1, rowStart + cols - 1,
+                        [&](size_t i) { base[(i - rowStart) * columnWords] |= bit; });
     }
 
     // Labels of the previous and the current column, one entry per row.
@@ -204,7 +178,7 @@ void ConnectedComp::ResolveLabels(EquivalenceTable& table, uint32_t& count, uint
     for (uint32_t y = 1; y + 1 < rows; ++y) {
         const size_t rowStart = static_cast<size_t>(y) * cols;
         uint32_t* row = labelPlane.rows[y];
-        ForEachSetFlag(mask, rowStart + 1, rowStart + lastX + 1, [&](size_t i) {
+        mask.ForEachSet(rowStart + 1, rowStart + lastX + 1, [&](size_t i) {
             uint32_t& label = row[i - rowStart];
             if (label >= mapSize) {
                 return;  // not a label of this resolution: left as it is

@@ -49,29 +49,13 @@ void ForEachInkPixel(const PixelMask& mask, uint16_t height, uint16_t width, uin
     if (lastCol < 1) {
         return;
     }
-    const std::vector<uint64_t>& words = mask.Words();
     for (int32_t y = 1; y <= lastRow; ++y) {
         const size_t rowStart = static_cast<size_t>(y) * width;
-        const size_t begin = rowStart + 1;
-        const size_t end = rowStart + static_cast<size_t>(lastCol) + 1;
         const uint32_t* labelRow = labels.rows[y];
-        const size_t firstWord = begin >> 6;
-        const size_t lastWord = (end - 1) >> 6;
-        for (size_t w = firstWord; w <= lastWord; ++w) {
-            uint64_t bits = words[w];
-            if (w == firstWord) {
-                bits &= ~uint64_t{0} << (begin & 63);
-            }
-            if (w == lastWord && (end & 63) != 0) {
-                bits &= (uint64_t{1} << (end & 63)) - 1;
-            }
-            while (bits != 0) {
-                const auto x = static_cast<int32_t>(
-                    w * 64 + static_cast<size_t>(__builtin_ctzll(bits)) - rowStart);
-                bits &= bits - 1;
-                visit(y, x, labelRow[x]);
-            }
-        }
+        mask.ForEachSet(rowStart + 1, rowStart + static_cast<size_t>(lastCol) + 1, [&](size_t i) {
+            const auto x = static_cast<int32_t>(i - rowStart);
+            visit(y, x, labelRow[x]);
+        });
     }
 }
 
