@@ -42,8 +42,12 @@ namespace {
 constexpr float kCentimetresPerInch = 2.54f;
 constexpr uint16_t kBitsPerSample = 8;
 // Largest block libtiff may allocate for one strip or tile: the largest
-// supported page in 32-bit RGBA.
-constexpr tmsize_t kMaxSingleAllocBytes = tmsize_t{1} << 34;
+// supported page (2^28 pixels) in 32-bit RGBA. A header that makes a strip
+// larger (absurd sample counts, say) is refused before anything is read.
+constexpr tmsize_t kMaxSingleAllocBytes = tmsize_t{1} << 30;
+// Most samples per pixel of any picture we read: CMYK with alpha and a few
+// extra channels. Headers claiming thousands describe no real page.
+constexpr uint16_t kMaxSamplesPerPixel = 8;
 
 extern "C" int SilentTiffHandler(TIFF*, void*, const char*, const char*, va_list) {
     return 1;  // handled: the global handlers are not called
@@ -112,6 +116,11 @@ bool DecodeTiff(const char* path, CBitmap24& page) {
         TIFFGetFieldDefaulted(tif.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
         xPpm = PpmFromTag(xRes, unit);
         yPpm = PpmFromTag(yRes, unit);
+    }
+    uint16_t samples = 1;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    if (samples == 0 || samples > kMaxSamplesPerPixel) {
+        return false;
     }
     char message[1024] = {};
     if (TIFFRGBAImageOK(tif.get(), message) != 1) {
