@@ -3,6 +3,8 @@
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
@@ -14,6 +16,45 @@
 #include <stdexcept>
 
 namespace TestSupport {
+
+#ifndef _WIN32
+namespace {
+
+// Test programs run in parallel, and the programs under test keep fixed
+// file names in the user's temp folder (the desktop program's temporary
+// BMP, for one). Each test process therefore gets a temp folder of its own
+// before any test runs; child processes inherit it, and only the process
+// that made it removes it.
+class PrivateTempFolder {
+  public:
+    PrivateTempFolder() {
+        const char* outer = std::getenv("TMPDIR");
+        std::string pattern = std::string(outer != nullptr && *outer != '\0' ? outer : "/tmp") +
+                              "/levelora-run-XXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+            owner_ = getpid();
+            setenv("TMPDIR", path_.c_str(), 1);
+        }
+    }
+    ~PrivateTempFolder() {
+        if (!path_.empty() && getpid() == owner_) {
+            std::error_code ec;
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    PrivateTempFolder(const PrivateTempFolder&) = delete;
+    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+  private:
+    std::string path_;
+    pid_t owner_ = 0;
+};
+
+const PrivateTempFolder privateTempFolder;
+
+}  // namespace
+#endif
 
 // A folder name nobody else uses: create_directory fails on an existing
 // folder, so a clash with another test process just draws a new name.
