@@ -19,10 +19,11 @@
 //
 // The per-pixel products i c, i s, j c and j s are the same products for a
 // whole row or column, so they are formed once per row and once per column;
-// the arithmetic is otherwise exactly the per-pixel formula. Where the
-// processor has a vector kernel (rotator_kernels.h), the colour form lets it
-// turn each row four pixels at a time with the same operations and finishes
-// the row here; the bytes are the same either way.
+// the arithmetic is otherwise exactly the per-pixel formula
+// (rotator_kernels.h). Where the processor has a vector kernel, each target
+// row goes to it and the scalar rule finishes what it leaves; the kernels
+// produce the scalar rule's bytes (engine/rotator_avx2.cpp,
+// engine/rotator_avx512.cpp argue why).
 //
 // pi, cos and sin come from PortableMath, so the geometry and every blended
 // pixel are the same bits on every platform the engine is built for.
@@ -40,41 +41,6 @@ namespace Skewmend {
 const double Rotator::kPi = 2.0 * PortableMath::Asin(1.0);
 
 namespace {
-
-// Source place of one target pixel, or `covered` false.
-struct Sample {
-    bool covered;
-    int32_t fx;
-    int32_t fy;
-    double dx;
-    double dy;
-};
-
-// floor() for the positions that matter: truncation, one less for negatives.
-inline int32_t FloorIndex(double v) {
-    int32_t t = static_cast<int32_t>(v);
-    if (v < 0) {
-        t -= 1;
-    }
-    return t;
-}
-
-inline Sample Locate(double x, double y, int32_t lastRow, int32_t lastCol) {
-    Sample s;
-    s.fx = FloorIndex(x);
-    s.fy = FloorIndex(y);
-    s.covered = s.fx >= 0 && s.fx < lastRow && s.fy >= 0 && s.fy < lastCol;
-    s.dx = x - s.fx;
-    s.dy = y - s.fy;
-    return s;
-}
-
-inline uint8_t Blend(double p00, double p01, double p10, double p11, double dx, double dy) {
-    const double v =
-        p00 * (1 - dx) * (1 - dy) + p01 * (1 - dx) * dy + p10 * dx * (1 - dy) + p11 * dx * dy;
-    const int32_t t = static_cast<int32_t>(v + 0.5);
-    return static_cast<uint8_t>(t > 255 ? 255 : t);
-}
 
 // Per-column products j c and j s of a target row.
 struct ColumnTerms {
@@ -97,43 +63,52 @@ NamedTimer& PlaneRotationTimer() {
     return timer;
 }
 
-// One plane rotation of byte `channel` of every source pixel into the same
-// byte of every target pixel; uncovered targets become 255.
-void RotateChannel(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src,
-                   const RotationGeometry& g, const ColumnTerms& terms, uint16_t srcHeight,
-                   uint16_t srcWidth, int channel) {
-    const int32_t lastRow = static_cast<int32_t>(srcHeight) - 1;
-    const int32_t lastCol = static_cast<int32_t>(srcWidth) - 1;
-    const uint32_t srcStride = src.stride;
-    const uint8_t white[3] = {255, 255, 255};
+// Turns every target pixel: all three bytes (`channel` -1) or byte `channel`
+// only, uncovered pixels taking `fill`.
+void TurnPixels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, const RotationGeometry& g,
+                const ColumnTerms& terms, uint16_t srcHeight, uint16_t srcWidth,
+                const uint8_t fill[3], int channel) {
     const ColourRowFn kernel = ColourRowKernel();
     for (int32_t r = 0; r < g.height; ++r) {
         const double i = static_cast<double>(r - g.offX);
-        const double ic = i * g.cosTheta;
-        const double is = i * g.sinTheta;
-        uint8_t* out = dst.PixelAt(static_cast<uint32_t>(r), 0) + channel;
-        int32_t k = 0;
-        if (kernel != nullptr) {
-            const ColourRowArgs args{
-                out - channel, terms.jc.data(), terms.js.data(), g.width, ic,    is,
-                src.pixels,    srcStride,       lastRow,         lastCol, white, channel};
-            k = kernel(args);
-            out += 3 * k;
-        }
-        for (; k < g.width; ++k, out += 3) {
-            const Sample sm = Locate(ic + terms.js[k], terms.jc[k] - is, lastRow, lastCol);
-            if (!sm.covered) {
-                *out = 255;
-                continue;
-            }
-            const uint8_t* p0 = src.PixelAt(static_cast<uint32_t>(sm.fx), 0) + 3 * sm.fy + channel;
-            const uint8_t* p1 = p0 + srcStride;
-            *out = Blend(p0[0], p0[3], p1[0], p1[3], sm.dx, sm.dy);
+        const ColourRowArgs args{dst.PixelAt(static_cast<uint32_t>(r), 0),
+                                 terms.jc.data(),
+                                 terms.js.data(),
+                                 g.width,
+                                 i * g.cosTheta,
+                                 i * g.sinTheta,
+                                 src.pixels,
+                                 src.stride,
+                                 static_cast<int32_t>(srcHeight) - 1,
+                                 static_cast<int32_t>(srcWidth) - 1,
+                                 fill,
+                                 channel};
+        int32_t k = kernel != nullptr ? kernel(args) : 0;
+        for (; k < g.width; ++k) {
+            ExactPixel(args, k);
         }
     }
 }
 
 }  // namespace
+
+ColourRowFn ColourRowKernelFor(RowKernel kind) {
+    switch (kind) {
+        case RowKernel::Avx2:
+            return Avx2RowKernel();
+        case RowKernel::Avx512:
+            return Avx512RowKernel();
+    }
+    return nullptr;
+}
+
+ColourRowFn ColourRowKernel() {
+    static const ColourRowFn kernel = [] {
+        const ColourRowFn wide = Avx512RowKernel();
+        return wide != nullptr ? wide : Avx2RowKernel();
+    }();
+    return kernel;
+}
 
 bool Rotator::ComputeGeometry(uint16_t srcHeight, uint16_t srcWidth, double angle,
                               RotationGeometry& g) {
@@ -188,39 +163,7 @@ bool Rotator::Rotate(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, con
     }
 
     dst.Allocate(g.height, g.width);
-    const ColumnTerms terms(g);
-    const int32_t lastRow = static_cast<int32_t>(height) - 1;
-    const int32_t lastCol = static_cast<int32_t>(width) - 1;
-    const uint32_t srcStride = src.stride;
-    const ColourRowFn kernel = ColourRowKernel();
-    for (int32_t r = 0; r < g.height; ++r) {
-        const double i = static_cast<double>(r - g.offX);
-        const double ic = i * g.cosTheta;
-        const double is = i * g.sinTheta;
-        uint8_t* out = dst.PixelAt(static_cast<uint32_t>(r), 0);
-        int32_t k = 0;
-        if (kernel != nullptr) {
-            const ColourRowArgs args{
-                out,        terms.jc.data(), terms.js.data(), g.width, ic,        is,
-                src.pixels, srcStride,       lastRow,         lastCol, uncovered, -1};
-            k = kernel(args);
-            out += 3 * k;
-        }
-        for (; k < g.width; ++k, out += 3) {
-            const Sample sm = Locate(ic + terms.js[k], terms.jc[k] - is, lastRow, lastCol);
-            if (!sm.covered) {
-                out[0] = uncovered[0];
-                out[1] = uncovered[1];
-                out[2] = uncovered[2];
-                continue;
-            }
-            const uint8_t* p0 = src.PixelAt(static_cast<uint32_t>(sm.fx), 0) + 3 * sm.fy;
-            const uint8_t* p1 = p0 + srcStride;
-            for (int ch = 0; ch < 3; ++ch) {
-                out[ch] = Blend(p0[ch], p0[3 + ch], p1[ch], p1[3 + ch], sm.dx, sm.dy);
-            }
-        }
-    }
+    TurnPixels(dst, src, g, ColumnTerms(g), height, width, uncovered, -1);
     height = g.height;
     width = g.width;
     return true;
@@ -278,6 +221,7 @@ bool Rotator::RotateByChannels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24
     const auto width = static_cast<uint16_t>(src.width);
     RotationGeometry g;
     ColumnTerms terms;
+    const uint8_t white[3] = {255, 255, 255};
     // Red, then green, then blue (bytes 2, 1, 0), each a plane rotation with
     // uncovered elements at 255, written straight into the target: no
     // separate planes are extracted, turned and reassembled.
@@ -290,7 +234,7 @@ bool Rotator::RotateByChannels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24
             dst.Allocate(g.height, g.width);
             terms = ColumnTerms(g);
         }
-        RotateChannel(dst, src, g, terms, height, width, channel);
+        TurnPixels(dst, src, g, terms, height, width, white, channel);
     }
     return true;
 }

@@ -185,9 +185,8 @@ int32_t ColourRowAvx2(const ColourRowArgs& a) {
 
 }  // namespace
 
-ColourRowFn ColourRowKernel() {
-    static const ColourRowFn kernel = __builtin_cpu_supports("avx2") ? ColourRowAvx2 : nullptr;
-    return kernel;
+ColourRowFn Avx2RowKernel() {
+    return __builtin_cpu_supports("avx2") ? ColourRowAvx2 : nullptr;
 }
 
 }  // namespace Skewmend
@@ -196,7 +195,7 @@ ColourRowFn ColourRowKernel() {
 
 namespace Skewmend {
 
-ColourRowFn ColourRowKernel() {
+ColourRowFn Avx2RowKernel() {
     return nullptr;
 }
 
