@@ -2,27 +2,29 @@
 // decided in single precision and checked against the exact rule.
 //
 // The source positions are computed exactly as in the scalar code, in
-// double: x = ic + js[k], y = jc[k] - is, truncated to fx, fy (a negative
-// position is uncovered, so truncation equals the floor wherever it
-// matters), dx = x - fx and dy = y - fy (exact subtractions). The two
-// neighbouring source pixels of each source row come in one 8-byte gather.
+// double: x = ic + js[k] and y = jc[k] - is, their floors fx and fy (a
+// negative position gives a negative index, which is uncovered as in the
+// scalar rule) and the fractions dx = x - fx and dy = y - fy, which are
+// exact in double. The two neighbouring source pixels of each source row
+// come in one 8-byte gather.
 //
 // The blend is then evaluated in single precision, v = p00 w00 + p01 w01 +
 // p10 w10 + p11 w11 with w00 = (1-dx)(1-dy), w01 = (1-dx)dy, w10 = dx(1-dy),
 // w11 = dx dy formed from dx and dy rounded to float. Its distance from the
 // exact real value is bounded: dx and dy are off by at most 2^-25, 1-dx and
 // 1-dy by at most 2^-24, each weight by at most 2^-22; with pixel values up
-// to 255 the weighted sum is off by at most 1020 x 2^-22 < 2.5e-4, and the
-// four rounded accumulations and the addition of 0.5 (results below 512)
-// add at most 5 x 2^-16 < 8e-5. The double arithmetic of the scalar rule is
-// within 1e-11 of the real value. So when v + 0.5 lies at least 2^-10 from
-// the nearest integer n or n + 1, both evaluations truncate to the same
-// byte. Lanes nearer than that (about one value in 500, and every exact
-// tie such as 10.5) are recomputed with the scalar rule, as are the rare
-// covered lanes whose 8-byte loads would reach past the source buffer (the
-// last source row when the rows carry fewer than two bytes of padding).
-// Every byte therefore equals the scalar result; the randomised tests of
-// the kernels include positions built to land on and next to ties.
+// to 255 the weighted sum is off by at most 1020 x 2^-22 < 2.5e-4, and its
+// four roundings (partial sums below 256) add at most 4 x 2^-17 < 4e-5. The
+// double arithmetic of the scalar rule is within 1e-11 of the real value.
+// So when v lies more than 2^-10 away from the nearest half-integer,
+// rounding v to the nearest integer gives the byte that the scalar rule's
+// trunc(v + 0.5) gives. Lanes nearer than that (about one value in 500,
+// and every exact tie such as 10.5) are recomputed with the scalar rule, as
+// are the rare covered lanes whose 8-byte loads would reach past the source
+// buffer (the last source row when its rows carry fewer than two bytes of
+// padding). Every byte therefore equals the scalar result; the randomised
+// tests of the kernels include positions built to land on and next to
+// ties.
 //
 // Built only for x86-64 with GCC or Clang outside Windows (whose ABI does
 // not keep 64-byte stack alignment for spilled vectors); chosen at run
@@ -76,15 +78,11 @@ template <int Channel>
 SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
     const __m512d ic = _mm512_set1_pd(a.ic);
     const __m512d is = _mm512_set1_pd(a.is);
-    const __m512d zero = _mm512_setzero_pd();
-    const __m512i lastRow = _mm512_set1_epi32(a.lastRow);
-    const __m512i lastCol = _mm512_set1_epi32(a.lastCol);
+    const __m512i lastRow = _mm512_set1_epi32(a.lastRow > 0 ? a.lastRow : 0);
+    const __m512i lastCol = _mm512_set1_epi32(a.lastCol > 0 ? a.lastCol : 0);
     const __m512i stride = _mm512_set1_epi32(static_cast<int32_t>(a.stride));
-    const __m512i max255 = _mm512_set1_epi32(255);
     const __m512 one = _mm512_set1_ps(1.0f);
-    const __m512 half = _mm512_set1_ps(0.5f);
-    const __m512 low = _mm512_set1_ps(kUnsure);
-    const __m512 high = _mm512_set1_ps(1.0f - kUnsure);
+    const __m512 nearHalf = _mm512_set1_ps(0.5f - kUnsure);
     const __m512i fillPixel =
         _mm512_set1_epi32(static_cast<int32_t>(a.fill[0] | (static_cast<uint32_t>(a.fill[1]) << 8) |
                                                (static_cast<uint32_t>(a.fill[2]) << 16)));
@@ -120,19 +118,17 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
         const __m512d x1 = _mm512_add_pd(ic, _mm512_maskz_loadu_pd(validHi, a.js + k + 8));
         const __m512d y0 = _mm512_sub_pd(_mm512_maskz_loadu_pd(validLo, a.jc + k), is);
         const __m512d y1 = _mm512_sub_pd(_mm512_maskz_loadu_pd(validHi, a.jc + k + 8), is);
-        const unsigned nonNegLo =
-            _mm512_cmp_pd_mask(x0, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(y0, zero, _CMP_GE_OQ);
-        const unsigned nonNegHi =
-            _mm512_cmp_pd_mask(x1, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(y1, zero, _CMP_GE_OQ);
-        const __m256i fx0 = _mm512_cvttpd_epi32(x0);
-        const __m256i fx1 = _mm512_cvttpd_epi32(x1);
-        const __m256i fy0 = _mm512_cvttpd_epi32(y0);
-        const __m256i fy1 = _mm512_cvttpd_epi32(y1);
+        // Floors (a negative position gives a negative index, which the
+        // unsigned comparison below treats as far beyond the source).
+        constexpr int kDown = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+        const __m256i fx0 = _mm512_cvt_roundpd_epi32(x0, kDown);
+        const __m256i fx1 = _mm512_cvt_roundpd_epi32(x1, kDown);
+        const __m256i fy0 = _mm512_cvt_roundpd_epi32(y0, kDown);
+        const __m256i fy1 = _mm512_cvt_roundpd_epi32(y1, kDown);
         const __m512i fx = _mm512_inserti64x4(_mm512_castsi256_si512(fx0), fx1, 1);
         const __m512i fy = _mm512_inserti64x4(_mm512_castsi256_si512(fy0), fy1, 1);
-        const __mmask16 covered = valid & static_cast<__mmask16>(nonNegLo | nonNegHi << 8) &
-                                  _mm512_cmplt_epi32_mask(fx, lastRow) &
-                                  _mm512_cmplt_epi32_mask(fy, lastCol);
+        const __mmask16 covered =
+            valid & _mm512_cmplt_epu32_mask(fx, lastRow) & _mm512_cmplt_epu32_mask(fy, lastCol);
         uint8_t* out = a.out + 3 * static_cast<int64_t>(k);
         const __mmask64 store = count == 16 ? fullStore : StoreMask(Channel, count);
         if (covered == 0) {
@@ -154,12 +150,15 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
         const __m512i downLo = _mm512_mask_i32gather_epi64(none, loadLo, offsetLo, below, 1);
         const __m512i downHi = _mm512_mask_i32gather_epi64(none, loadHi, offsetHi, below, 1);
 
+        // The fractional parts x - floor(x) and y - floor(y), exact in
+        // double, then rounded to float.
+        constexpr int kFraction = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
         const __m512 dx = _mm512_insertf32x8(
-            _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_sub_pd(x0, _mm512_cvtepi32_pd(fx0)))),
-            _mm512_cvtpd_ps(_mm512_sub_pd(x1, _mm512_cvtepi32_pd(fx1))), 1);
+            _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(x0, kFraction))),
+            _mm512_cvtpd_ps(_mm512_reduce_pd(x1, kFraction)), 1);
         const __m512 dy = _mm512_insertf32x8(
-            _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_sub_pd(y0, _mm512_cvtepi32_pd(fy0)))),
-            _mm512_cvtpd_ps(_mm512_sub_pd(y1, _mm512_cvtepi32_pd(fy1))), 1);
+            _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(y0, kFraction))),
+            _mm512_cvtpd_ps(_mm512_reduce_pd(y1, kFraction)), 1);
         const __m512 ax = _mm512_sub_ps(one, dx);
         const __m512 ay = _mm512_sub_ps(one, dy);
         const __m512 w00 = _mm512_mul_ps(ax, ay);
@@ -182,12 +181,12 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
             v = _mm512_fmadd_ps(p01, w01, v);
             v = _mm512_fmadd_ps(p10, w10, v);
             v = _mm512_fmadd_ps(p11, w11, v);
-            const __m512 t = _mm512_add_ps(v, half);
-            const __m512 n = _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-            const __m512 fraction = _mm512_sub_ps(t, n);
-            unsure |= _mm512_cmp_ps_mask(fraction, low, _CMP_LT_OQ) |
-                      _mm512_cmp_ps_mask(fraction, high, _CMP_GT_OQ);
-            const __m512i byte = _mm512_min_epi32(_mm512_cvttps_epi32(n), max255);
+            // v - round(v) lies in [-1/2, 1/2]; near either end the byte
+            // is in doubt. Otherwise rounding to nearest is rounding half up.
+            const __m512 off = _mm512_reduce_ps(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+            unsure |= _mm512_cmp_ps_mask(_mm512_abs_ps(off), nearHalf, _CMP_GT_OQ);
+            const __m512i byte =
+                _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
             result = _mm512_or_si512(result, _mm512_slli_epi32(byte, 8 * ch));
         }
         result = _mm512_mask_blend_epi32(covered, fillPixel, result);
@@ -200,7 +199,6 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
             const int q = __builtin_ctz(redo);
             redo &= redo - 1;
             ExactPixel(a, k + q);
-
         }
     }
     return a.width;
