@@ -1,34 +1,43 @@
 // AVX-512 kernel of the colour rotation: sixteen target pixels per step,
-// decided in single precision and checked against the exact rule.
+// decided in integer arithmetic and checked against the exact rule.
 //
-// The source positions are computed exactly as in the scalar code, in
-// double: x = ic + js[k] and y = jc[k] - is, their floors fx and fy (a
+// Positions. x = ic + js[k] and y = jc[k] - is, their floors fx and fy (a
 // negative position gives a negative index, which is uncovered as in the
-// scalar rule) and the fractions dx = x - fx and dy = y - fy, which are
-// exact in double. The two neighbouring source pixels of each source row
-// come in one 8-byte gather.
+// scalar rule) and the fractions dx = x - fx and dy = y - fy are computed in
+// double exactly as the scalar rule computes them.
 //
-// The blend is then evaluated in single precision, v = p00 w00 + p01 w01 +
-// p10 w10 + p11 w11 with w00 = (1-dx)(1-dy), w01 = (1-dx)dy, w10 = dx(1-dy),
-// w11 = dx dy formed from dx and dy rounded to float. Its distance from the
-// exact real value is bounded: dx and dy are off by at most 2^-25, 1-dx and
-// 1-dy by at most 2^-24, each weight by at most 2^-22; with pixel values up
-// to 255 the weighted sum is off by at most 1020 x 2^-22 < 2.5e-4, and its
-// four roundings (partial sums below 256) add at most 4 x 2^-17 < 4e-5. The
-// double arithmetic of the scalar rule is within 1e-11 of the real value.
-// So when v lies more than 2^-10 away from the nearest half-integer,
-// rounding v to the nearest integer gives the byte that the scalar rule's
+// Neighbours. Along a target row the positions move monotonically, so in a
+// step whose sixteen lanes are all covered the first and last lanes bound
+// the source pixels needed. Under a gentle rotation they lie in at most four
+// consecutive source rows and twenty-one columns: four masked loads of those
+// rows hold them all (nothing past the needed pixels is read), and byte
+// permutations pick each lane's pixels. Any other step gathers the two
+// neighbouring pixels of each source row with one 8-byte load per lane.
+//
+// Blend. The weights (1-dx)(1-dy), (1-dx)dy, dx(1-dy) and dx dy are formed
+// in single precision from dx and dy rounded to float, scaled to units of
+// 2^-22 and rounded to integers, then split into a high digit (bits 8 and
+// up) and a low one (bits 0-7) so that 16-bit multiply-adds form
+// V = sum of pixel x weight exactly. The distance of V 2^-22 from the exact
+// real blend v is bounded: dx and dy are off by at most 2^-25, 1-dx and
+// 1-dy by at most 2^-24, each single-precision weight by at most 0.63 x
+// 2^-22 and each integer weight, after one more rounding, by less than 1.2
+// units; with pixel values up to 255, |V 2^-22 - v| < 1020 x 1.2 x 2^-22
+// < 3e-4. The scalar rule's double arithmetic is within 1e-11 of v. So
+// when V 2^-22 lies more than 2^-10 away from the nearest half-integer, the
+// integer part of V 2^-22 + 1/2 is the byte that the scalar rule's
 // trunc(v + 0.5) gives. Lanes nearer than that (about one value in 500,
-// and every exact tie such as 10.5) are recomputed with the scalar rule, as
-// are the rare covered lanes whose 8-byte loads would reach past the source
-// buffer (the last source row when its rows carry fewer than two bytes of
-// padding). Every byte therefore equals the scalar result; the randomised
-// tests of the kernels include positions built to land on and next to
-// ties.
+// and every exact tie such as 10.5) are recomputed with the scalar rule's
+// own double operations, in the same order and without fused multiply-adds,
+// on all sixteen lanes at once; the rare covered lanes whose 8-byte gathers
+// would reach past the source buffer (the last source row when its rows
+// carry fewer than two bytes of padding) go to the scalar code. Every byte
+// therefore equals the scalar result; the randomised tests of the kernels
+// include positions built to land on and next to ties.
 //
 // Built only for x86-64 with GCC or Clang outside Windows (whose ABI does
 // not keep 64-byte stack alignment for spilled vectors); chosen at run
-// time when the processor has AVX-512 F, BW, DQ and VBMI.
+// time when the processor has AVX-512 F, BW, DQ, VBMI and VNNI.
 #include "rotator_kernels.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
@@ -40,29 +49,212 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-#define SKEWMEND_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vbmi,fma")))
+#define SKEWMEND_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vbmi,avx512vnni")))
 
 namespace Skewmend {
 
 namespace {
 
-// Half-width of the band around a rounding boundary in which the single
-// precision result is not trusted.
-constexpr float kUnsure = 1.0f / 1024.0f;
+// Blend weights are held as integers in units of 2^-22.
+constexpr int kWeightBits = 22;
+// Half-width, in those units, of the band around a rounding boundary in
+// which the integer result is not trusted (2^-10).
+constexpr int32_t kUnsure = 1 << 12;
 
-// Permutation that moves byte `pixelByte` of the eight 8-byte lanes of the
-// first table (target pixels 0-7) and of the second (pixels 8-15) to the
-// low byte of the sixteen 32-bit lanes; the other bytes are cleared by the
-// mask kLowBytes.
-SKEWMEND_AVX512 inline __m512i PickIndex(int pixelByte) {
-    alignas(64) uint8_t index[64] = {};
+// Bytes 0 and 2 of each 32-bit lane: two 16-bit values, low bytes only.
+constexpr __mmask64 kPairBytes = 0x5555555555555555ULL;
+
+struct alignas(64) ByteTable {
+    uint8_t bytes[64];
+};
+
+// Permutation of two gathered registers (eight 8-byte lanes each, target
+// pixels 0-7 and 8-15, holding two neighbouring source pixels) that puts
+// channel `channel` of the left pixel into byte 0 of 32-bit lane q and that
+// of the right pixel into byte 2.
+constexpr ByteTable GatherPairs(int channel) {
+    ByteTable t{};
     for (int q = 0; q < 16; ++q) {
-        index[4 * q] = static_cast<uint8_t>((q < 8 ? 0 : 64) + 8 * (q % 8) + pixelByte);
+        const int at = (q < 8 ? 0 : 64) + 8 * (q % 8) + channel;
+        t.bytes[4 * q] = static_cast<uint8_t>(at);
+        t.bytes[4 * q + 2] = static_cast<uint8_t>(at + 3);
     }
-    return _mm512_load_si512(index);
+    return t;
 }
 
-constexpr __mmask64 kLowBytes = 0x1111111111111111ULL;
+// In-lane shuffle that copies byte 0 of each 32-bit lane into bytes 0 and
+// 2 (bytes 1 and 3 are masked off where it is used).
+constexpr ByteTable SpreadPair() {
+    ByteTable t{};
+    for (int q = 0; q < 16; ++q) {
+        t.bytes[4 * q] = t.bytes[4 * q + 2] = static_cast<uint8_t>(q % 4 * 4);
+    }
+    return t;
+}
+
+// Permutations of two registers of 32-bit weights A (first) and B (second)
+// into 16-bit pairs: bits 8-23 of A and of B (high digits), or bits 0-7 of
+// A and of B in the low bytes of the two halves (low digits).
+constexpr ByteTable HighDigits() {
+    ByteTable t{};
+    for (int q = 0; q < 16; ++q) {
+        t.bytes[4 * q] = static_cast<uint8_t>(4 * q + 1);
+        t.bytes[4 * q + 1] = static_cast<uint8_t>(4 * q + 2);
+        t.bytes[4 * q + 2] = static_cast<uint8_t>(64 + 4 * q + 1);
+        t.bytes[4 * q + 3] = static_cast<uint8_t>(64 + 4 * q + 2);
+    }
+    return t;
+}
+
+constexpr ByteTable LowDigits() {
+    ByteTable t{};
+    for (int q = 0; q < 16; ++q) {
+        t.bytes[4 * q] = static_cast<uint8_t>(4 * q);
+        t.bytes[4 * q + 2] = static_cast<uint8_t>(64 + 4 * q);
+    }
+    return t;
+}
+
+// Bytes 0-2 of the sixteen 32-bit lanes, packed into 48 bytes.
+constexpr ByteTable Pack() {
+    ByteTable t{};
+    for (int q = 0; q < 16; ++q) {
+        for (int b = 0; b < 3; ++b) {
+            t.bytes[3 * q + b] = static_cast<uint8_t>(4 * q + b);
+        }
+    }
+    return t;
+}
+
+constexpr ByteTable kGatherPairs[3] = {GatherPairs(0), GatherPairs(1), GatherPairs(2)};
+constexpr ByteTable kSpreadPair = SpreadPair();
+constexpr ByteTable kHighDigits = HighDigits();
+constexpr ByteTable kLowDigits = LowDigits();
+constexpr ByteTable kPack = Pack();
+
+SKEWMEND_AVX512 inline __m512i Load(const ByteTable& table) {
+    return _mm512_load_si512(table.bytes);
+}
+
+// For each channel, its values in the two neighbouring source pixels of
+// each lane, as two 16-bit numbers per 32-bit lane: `up` in the lane's
+// source row, `down` in the row below.
+struct Pairs {
+    __m512i up[3];
+    __m512i down[3];
+};
+
+// Most steps of a gentle rotation read few source rows: the sixteen lanes'
+// top-left neighbours lie in at most three consecutive rows, `top` to
+// top + 2, and within twenty consecutive columns from `left`. Then four
+// windows of those rows (up to 63 bytes each, loaded under a mask so that
+// nothing past the needed pixels is read) hold every neighbour, and byte
+// permutations pick them out. `fx` and `fy` are the lanes' top-left
+// neighbours.
+template <int First, int End>
+SKEWMEND_AVX512 inline void FromWindows(const ColourRowArgs& a, __m512i fx, __m512i fy, int32_t top,
+                                        int32_t rows, int32_t left, int32_t cols, Pairs& pairs) {
+    const __mmask64 span = (__mmask64{1} << (3 * (cols + 2))) - 1;
+    const uint8_t* base =
+        a.pixels + static_cast<uint64_t>(top) * a.stride + 3 * static_cast<uint64_t>(left);
+    const __m512i w0 = _mm512_maskz_loadu_epi8(span, base);
+    const __m512i w1 = _mm512_maskz_loadu_epi8(span, base + a.stride);
+    const __m512i w2 =
+        rows >= 1 ? _mm512_maskz_loadu_epi8(span, base + 2 * a.stride) : _mm512_setzero_si512();
+    const __m512i w3 =
+        rows >= 2 ? _mm512_maskz_loadu_epi8(span, base + 3 * a.stride) : _mm512_setzero_si512();
+    const __m512i rel = _mm512_sub_epi32(fx, _mm512_set1_epi32(top));
+    const __m512i col = _mm512_sub_epi32(fy, _mm512_set1_epi32(left));
+    const __m512i col3 = _mm512_add_epi32(col, _mm512_add_epi32(col, col));
+    // Byte offsets of the left pixel (byte 0) and the right pixel (byte 2)
+    // in a window; 64 more selects the second window of a pair.
+    const __m512i offsets =
+        _mm512_add_epi32(_mm512_shuffle_epi8(col3, Load(kSpreadPair)), _mm512_set1_epi32(0x30000));
+    const __mmask16 second = _mm512_cmpeq_epi32_mask(rel, _mm512_set1_epi32(1));
+    const __mmask16 third = _mm512_cmpeq_epi32_mask(rel, _mm512_set1_epi32(2));
+    const __m512i paired =
+        _mm512_mask_add_epi32(offsets, second, offsets, _mm512_set1_epi32(0x400040));
+#pragma GCC unroll 3
+    for (int ch = First; ch < End; ++ch) {
+        const __m512i channel = _mm512_set1_epi32(ch * 0x10001);
+        const __m512i inPair = _mm512_add_epi32(paired, channel);
+        pairs.up[ch] = _mm512_maskz_permutex2var_epi8(kPairBytes, w0, inPair, w1);
+        pairs.down[ch] = _mm512_maskz_permutex2var_epi8(kPairBytes, w1, inPair, w2);
+        if (third != 0) {
+            const __m512i alone = _mm512_add_epi32(offsets, channel);
+            pairs.up[ch] = _mm512_mask_mov_epi32(
+                pairs.up[ch], third, _mm512_maskz_permutexvar_epi8(kPairBytes, alone, w2));
+            pairs.down[ch] = _mm512_mask_mov_epi32(
+                pairs.down[ch], third, _mm512_maskz_permutexvar_epi8(kPairBytes, alone, w3));
+        }
+    }
+}
+
+// Any other step gathers the two neighbouring pixels of each source row
+// with one 8-byte load per lane and row, for the lanes in `load`.
+template <int First, int End>
+SKEWMEND_AVX512 inline void Gathered(const ColourRowArgs& a, __m512i offset, __mmask16 load,
+                                     Pairs& pairs) {
+    const __m256i offsetLo = _mm512_castsi512_si256(offset);
+    const __m256i offsetHi = _mm512_extracti64x4_epi64(offset, 1);
+    const auto loadLo = static_cast<__mmask8>(load);
+    const auto loadHi = static_cast<__mmask8>(load >> 8);
+    const __m512i none = _mm512_setzero_si512();
+    const uint8_t* below = a.pixels + a.stride;
+    const __m512i upLo = _mm512_mask_i32gather_epi64(none, loadLo, offsetLo, a.pixels, 1);
+    const __m512i upHi = _mm512_mask_i32gather_epi64(none, loadHi, offsetHi, a.pixels, 1);
+    const __m512i downLo = _mm512_mask_i32gather_epi64(none, loadLo, offsetLo, below, 1);
+    const __m512i downHi = _mm512_mask_i32gather_epi64(none, loadHi, offsetHi, below, 1);
+#pragma GCC unroll 3
+    for (int ch = First; ch < End; ++ch) {
+        const __m512i pick = Load(kGatherPairs[ch]);
+        pairs.up[ch] = _mm512_maskz_permutex2var_epi8(kPairBytes, upLo, pick, upHi);
+        pairs.down[ch] = _mm512_maskz_permutex2var_epi8(kPairBytes, downLo, pick, downHi);
+    }
+}
+
+// The blend of every lane by the scalar rule's own double arithmetic, in
+// the same order and without fused multiply-adds (vector operations round
+// exactly as scalar ones): bytes of channels First to End - 1 placed as in
+// a pixel (B | G << 8 | R << 16). x and y are the positions of lanes 0-7
+// and 8-15.
+template <int First, int End>
+SKEWMEND_AVX512 __m512i ExactBlend(const Pairs& pairs, __m512d x0, __m512d x1, __m512d y0,
+                                   __m512d y1) {
+    const __m512d one = _mm512_set1_pd(1.0);
+    const __m512d half = _mm512_set1_pd(0.5);
+    const __m256i low16 = _mm256_set1_epi32(0xFFFF);
+    const __m256i max255 = _mm256_set1_epi32(255);
+    constexpr int kFraction = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    __m256i halves[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+#pragma GCC unroll 2
+    for (int h = 0; h < 2; ++h) {
+        const __m512d dx = _mm512_reduce_pd(h == 0 ? x0 : x1, kFraction);
+        const __m512d dy = _mm512_reduce_pd(h == 0 ? y0 : y1, kFraction);
+        const __m512d ax = _mm512_sub_pd(one, dx);
+        const __m512d ay = _mm512_sub_pd(one, dy);
+#pragma GCC unroll 3
+        for (int ch = First; ch < End; ++ch) {
+            const __m256i up = h == 0 ? _mm512_castsi512_si256(pairs.up[ch])
+                                      : _mm512_extracti64x4_epi64(pairs.up[ch], 1);
+            const __m256i down = h == 0 ? _mm512_castsi512_si256(pairs.down[ch])
+                                        : _mm512_extracti64x4_epi64(pairs.down[ch], 1);
+            const __m512d p00 = _mm512_cvtepi32_pd(_mm256_and_si256(up, low16));
+            const __m512d p01 = _mm512_cvtepi32_pd(_mm256_srli_epi32(up, 16));
+            const __m512d p10 = _mm512_cvtepi32_pd(_mm256_and_si256(down, low16));
+            const __m512d p11 = _mm512_cvtepi32_pd(_mm256_srli_epi32(down, 16));
+            const __m512d t00 = _mm512_mul_pd(_mm512_mul_pd(p00, ax), ay);
+            const __m512d t01 = _mm512_mul_pd(_mm512_mul_pd(p01, ax), dy);
+            const __m512d t10 = _mm512_mul_pd(_mm512_mul_pd(p10, dx), ay);
+            const __m512d t11 = _mm512_mul_pd(_mm512_mul_pd(p11, dx), dy);
+            const __m512d v = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(t00, t01), t10), t11);
+            const __m256i byte =
+                _mm256_min_epi32(_mm512_cvttpd_epi32(_mm512_add_pd(v, half)), max255);
+            halves[h] = _mm256_or_si256(halves[h], _mm256_slli_epi32(byte, 8 * ch));
+        }
+    }
+    return _mm512_inserti64x4(_mm512_castsi256_si512(halves[0]), halves[1], 1);
+}
 
 // Store mask of the target bytes of the first `count` pixels: all three
 // bytes, or byte `channel` of each.
@@ -82,7 +274,10 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
     const __m512i lastCol = _mm512_set1_epi32(a.lastCol > 0 ? a.lastCol : 0);
     const __m512i stride = _mm512_set1_epi32(static_cast<int32_t>(a.stride));
     const __m512 one = _mm512_set1_ps(1.0f);
-    const __m512 nearHalf = _mm512_set1_ps(0.5f - kUnsure);
+    const __m512 unit = _mm512_set1_ps(static_cast<float>(1 << kWeightBits));
+    const __m512i rounding = _mm512_set1_epi32((1 << (kWeightBits - 1)) + kUnsure);
+    const __m512i fractionBits = _mm512_set1_epi32((1 << kWeightBits) - 1);
+    const __m512i band = _mm512_set1_epi32(2 * kUnsure);
     const __m512i fillPixel =
         _mm512_set1_epi32(static_cast<int32_t>(a.fill[0] | (static_cast<uint32_t>(a.fill[1]) << 8) |
                                                (static_cast<uint32_t>(a.fill[2]) << 16)));
@@ -94,19 +289,9 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
 
     constexpr int kFirst = Channel < 0 ? 0 : Channel;
     constexpr int kEnd = Channel < 0 ? 3 : Channel + 1;
-    __m512i pickLeft[3];
-    __m512i pickRight[3];
-    for (int ch = kFirst; ch < kEnd; ++ch) {
-        pickLeft[ch] = PickIndex(ch);
-        pickRight[ch] = PickIndex(3 + ch);
-    }
-    alignas(64) uint8_t packBytes[64] = {};
-    for (int q = 0; q < 16; ++q) {
-        for (int b = 0; b < 3; ++b) {
-            packBytes[3 * q + b] = static_cast<uint8_t>(4 * q + b);
-        }
-    }
-    const __m512i pack = _mm512_load_si512(packBytes);
+    const __m512i pack = Load(kPack);
+    const __m512i highDigits = Load(kHighDigits);
+    const __m512i lowDigits = Load(kLowDigits);
     const __mmask64 fullStore = StoreMask(Channel, 16);
 
     for (int32_t k = 0; k < a.width; k += 16) {
@@ -136,22 +321,31 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
             continue;
         }
 
-        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(fx, stride),
-                                                _mm512_add_epi32(fy, _mm512_add_epi32(fy, fy)));
-        const __mmask16 load = covered & _mm512_cmple_epi32_mask(offset, safeEnd);
-        const __m256i offsetLo = _mm512_castsi512_si256(offset);
-        const __m256i offsetHi = _mm512_extracti64x4_epi64(offset, 1);
-        const auto loadLo = static_cast<__mmask8>(load);
-        const auto loadHi = static_cast<__mmask8>(load >> 8);
-        const __m512i none = _mm512_setzero_si512();
-        const uint8_t* below = a.pixels + a.stride;
-        const __m512i upLo = _mm512_mask_i32gather_epi64(none, loadLo, offsetLo, a.pixels, 1);
-        const __m512i upHi = _mm512_mask_i32gather_epi64(none, loadHi, offsetHi, a.pixels, 1);
-        const __m512i downLo = _mm512_mask_i32gather_epi64(none, loadLo, offsetLo, below, 1);
-        const __m512i downHi = _mm512_mask_i32gather_epi64(none, loadHi, offsetHi, below, 1);
+        // Positions change monotonically along a row, so when all sixteen
+        // lanes are covered the first and the last bound the step's
+        // neighbours.
+        __mmask16 load = covered;
+        Pairs pairs;
+        const int32_t rowA = _mm_cvtsi128_si32(_mm512_castsi512_si128(fx));
+        const int32_t rowB = _mm_extract_epi32(_mm512_extracti32x4_epi32(fx, 3), 3);
+        const int32_t colA = _mm_cvtsi128_si32(_mm512_castsi512_si128(fy));
+        const int32_t colB = _mm_extract_epi32(_mm512_extracti32x4_epi32(fy, 3), 3);
+        const int32_t rows = rowA < rowB ? rowB - rowA : rowA - rowB;
+        const int32_t cols = colA < colB ? colB - colA : colA - colB;
+        if (covered == 0xFFFF && rows <= 2 && cols <= 19) {
+            FromWindows<kFirst, kEnd>(a, fx, fy, rowA < rowB ? rowA : rowB, rows,
+                                      colA < colB ? colA : colB, cols, pairs);
+        } else {
+            const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(fx, stride),
+                                                    _mm512_add_epi32(fy, _mm512_add_epi32(fy, fy)));
+            load = covered & _mm512_cmple_epi32_mask(offset, safeEnd);
+            Gathered<kFirst, kEnd>(a, offset, load, pairs);
+        }
 
         // The fractional parts x - floor(x) and y - floor(y), exact in
-        // double, then rounded to float.
+        // double, then rounded to float; the four weights in units of
+        // 2^-22, rounded to integers and split into a high digit (bits
+        // 8-23) and a low one (bits 0-7), paired like the pixels.
         constexpr int kFraction = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
         const __m512 dx = _mm512_insertf32x8(
             _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(x0, kFraction))),
@@ -159,42 +353,47 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
         const __m512 dy = _mm512_insertf32x8(
             _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(y0, kFraction))),
             _mm512_cvtpd_ps(_mm512_reduce_pd(y1, kFraction)), 1);
-        const __m512 ax = _mm512_sub_ps(one, dx);
+        const __m512 ax = _mm512_mul_ps(_mm512_sub_ps(one, dx), unit);
+        const __m512 bx = _mm512_mul_ps(dx, unit);
         const __m512 ay = _mm512_sub_ps(one, dy);
-        const __m512 w00 = _mm512_mul_ps(ax, ay);
-        const __m512 w01 = _mm512_mul_ps(ax, dy);
-        const __m512 w10 = _mm512_mul_ps(dx, ay);
-        const __m512 w11 = _mm512_mul_ps(dx, dy);
+        constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+        const __m512i w00 = _mm512_cvt_roundps_epi32(_mm512_mul_ps(ax, ay), kNearest);
+        const __m512i w01 = _mm512_cvt_roundps_epi32(_mm512_mul_ps(ax, dy), kNearest);
+        const __m512i w10 = _mm512_cvt_roundps_epi32(_mm512_mul_ps(bx, ay), kNearest);
+        const __m512i w11 = _mm512_cvt_roundps_epi32(_mm512_mul_ps(bx, dy), kNearest);
+        const __m512i upHigh = _mm512_permutex2var_epi8(w00, highDigits, w01);
+        const __m512i upLow = _mm512_maskz_permutex2var_epi8(kPairBytes, w00, lowDigits, w01);
+        const __m512i downHigh = _mm512_permutex2var_epi8(w10, highDigits, w11);
+        const __m512i downLow = _mm512_maskz_permutex2var_epi8(kPairBytes, w10, lowDigits, w11);
 
         __m512i result = _mm512_setzero_si512();
         unsigned unsure = 0;
+#pragma GCC unroll 3
         for (int ch = kFirst; ch < kEnd; ++ch) {
-            const __m512 p00 = _mm512_cvtepi32_ps(
-                _mm512_maskz_permutex2var_epi8(kLowBytes, upLo, pickLeft[ch], upHi));
-            const __m512 p01 = _mm512_cvtepi32_ps(
-                _mm512_maskz_permutex2var_epi8(kLowBytes, upLo, pickRight[ch], upHi));
-            const __m512 p10 = _mm512_cvtepi32_ps(
-                _mm512_maskz_permutex2var_epi8(kLowBytes, downLo, pickLeft[ch], downHi));
-            const __m512 p11 = _mm512_cvtepi32_ps(
-                _mm512_maskz_permutex2var_epi8(kLowBytes, downLo, pickRight[ch], downHi));
-            __m512 v = _mm512_mul_ps(p00, w00);
-            v = _mm512_fmadd_ps(p01, w01, v);
-            v = _mm512_fmadd_ps(p10, w10, v);
-            v = _mm512_fmadd_ps(p11, w11, v);
-            // v - round(v) lies in [-1/2, 1/2]; near either end the byte
-            // is in doubt. Otherwise rounding to nearest is rounding half up.
-            const __m512 off = _mm512_reduce_ps(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-            unsure |= _mm512_cmp_ps_mask(_mm512_abs_ps(off), nearHalf, _CMP_GT_OQ);
-            const __m512i byte =
-                _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-            result = _mm512_or_si512(result, _mm512_slli_epi32(byte, 8 * ch));
+            const __m512i zero = _mm512_setzero_si512();
+            const __m512i high = _mm512_dpwssd_epi32(
+                _mm512_dpwssd_epi32(zero, pairs.up[ch], upHigh), pairs.down[ch], downHigh);
+            const __m512i low = _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(zero, pairs.up[ch], upLow),
+                                                    pairs.down[ch], downLow);
+            // The blend in units of 2^-22, plus one half to round up, plus
+            // the band: away from a boundary the byte is the integer part.
+            const __m512i sum =
+                _mm512_add_epi32(_mm512_add_epi32(_mm512_slli_epi32(high, 8), low), rounding);
+            unsure |= _mm512_cmplt_epu32_mask(_mm512_and_si512(sum, fractionBits), band);
+            result = _mm512_or_si512(
+                result, _mm512_slli_epi32(_mm512_srli_epi32(sum, kWeightBits), 8 * ch));
+        }
+        // Lanes the integer result cannot decide take the exact arithmetic.
+        const auto doubtful = static_cast<__mmask16>(covered & load & unsure);
+        if (doubtful != 0) {
+            result = _mm512_mask_mov_epi32(result, doubtful,
+                                           ExactBlend<kFirst, kEnd>(pairs, x0, x1, y0, y1));
         }
         result = _mm512_mask_blend_epi32(covered, fillPixel, result);
         _mm512_mask_storeu_epi8(out, store, _mm512_permutexvar_epi8(pack, result));
 
-        // Lanes the single-precision result cannot decide, and lanes that
-        // could not load, follow the scalar rule.
-        unsigned redo = covered & (unsure | (covered & ~load));
+        // Lanes that could not load follow the scalar rule.
+        unsigned redo = covered & ~load;
         while (redo != 0) {
             const int q = __builtin_ctz(redo);
             redo &= redo - 1;
@@ -221,7 +420,9 @@ int32_t ColourRowAvx512(const ColourRowArgs& a) {
 
 ColourRowFn Avx512RowKernel() {
     const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vbmi");
+                        __builtin_cpu_supports("avx512dq") &&
+                        __builtin_cpu_supports("avx512vbmi") &&
+                        __builtin_cpu_supports("avx512vnni");
     return usable ? ColourRowAvx512 : nullptr;
 }
 

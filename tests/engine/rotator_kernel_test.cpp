@@ -188,8 +188,11 @@ TEST_P(RotatorKernelTest, WholeRowsOfARealRotationMatchTheScalarRule) {
     if (kernel == nullptr) {
         GTEST_SKIP() << GetParam().name << " is not available on this processor";
     }
-    // A 61 x 83 source of noise turned by angles whose products land near
-    // pixel boundaries (0, quarter turns) and by ordinary ones.
+    // A 61 x 83 source of noise (rows without padding) turned by angles whose
+    // products land on pixel boundaries (0, quarter turns) and by ordinary
+    // ones, with the rows shifted by whole, half and quarter pixels: a half
+    // pixel at angle 0 puts every blend on the average of four values, and
+    // a quarter of those averages are ties.
     std::mt19937 engine(99);
     Source src;
     src.rows = 61;
@@ -200,11 +203,11 @@ TEST_P(RotatorKernelTest, WholeRowsOfARealRotationMatchTheScalarRule) {
         src.bytes[n] = static_cast<uint8_t>(engine());
     }
     const uint8_t fill[3] = {255, 255, 255};
+    const int32_t width = 130;
     for (const double angle : {0.0, 90.0, 180.0, -90.0, 7.0, -7.0, 45.0, 0.5, 30.0, 135.0}) {
         const double theta = angle / 180.0 * 3.14159265358979323846;
         const double c = std::cos(theta);
         const double s = std::sin(theta);
-        const int32_t width = 130;
         std::vector<double> jc(width);
         std::vector<double> js(width);
         for (int32_t k = 0; k < width; ++k) {
@@ -212,20 +215,24 @@ TEST_P(RotatorKernelTest, WholeRowsOfARealRotationMatchTheScalarRule) {
             jc[k] = j * c;
             js[k] = j * s;
         }
-        for (int32_t r = -20; r < 110; ++r) {
-            const double i = r;
-            std::vector<uint8_t> got(3 * width);
-            std::vector<uint8_t> expected(3 * width);
-            ColourRowArgs args{got.data(),       jc.data(),  js.data(), width, i * c, i * s,
-                               src.bytes.data(), src.stride, 60,        82,    fill,  -1};
-            for (int32_t k = kernel(args); k < width; ++k) {
-                Skewmend::ExactPixel(args, k);
+        for (const double shift : {0.0, 0.5, 0.25}) {
+            for (int32_t r = -20; r < 110; ++r) {
+                const double i = r;
+                std::vector<uint8_t> got(3 * width);
+                std::vector<uint8_t> expected(3 * width);
+                ColourRowArgs args{
+                    got.data(),       jc.data(),  js.data(), width, i * c + shift, i * s - shift,
+                    src.bytes.data(), src.stride, 60,        82,    fill,          -1};
+                for (int32_t k = kernel(args); k < width; ++k) {
+                    Skewmend::ExactPixel(args, k);
+                }
+                args.out = expected.data();
+                for (int32_t k = 0; k < width; ++k) {
+                    Skewmend::ExactPixel(args, k);
+                }
+                ASSERT_EQ(expected, got)
+                    << GetParam().name << " angle " << angle << " shift " << shift << " row " << r;
             }
-            args.out = expected.data();
-            for (int32_t k = 0; k < width; ++k) {
-                Skewmend::ExactPixel(args, k);
-            }
-            ASSERT_EQ(expected, got) << GetParam().name << " angle " << angle << " row " << r;
         }
     }
 }
