@@ -27,11 +27,10 @@
 // when V 2^-22 lies more than 2^-10 away from the nearest half-integer, the
 // integer part of V 2^-22 + 1/2 is the byte that the scalar rule's
 // trunc(v + 0.5) gives. Lanes nearer than that (about one value in 500,
-// and every exact tie such as 10.5) are recomputed with the scalar rule's
-// own double operations, in the same order and without fused multiply-adds,
-// on all sixteen lanes at once; the rare covered lanes whose 8-byte gathers
-// would reach past the source buffer (the last source row when its rows
-// carry fewer than two bytes of padding) go to the scalar code. Every byte
+// and every exact tie such as 10.5) are recomputed with the scalar rule
+// once the row's vector work is done, as are the rare covered lanes whose
+// 8-byte gathers would reach past the source buffer (the last source row
+// when its rows carry fewer than two bytes of padding). Every byte
 // therefore equals the scalar result; the randomised tests of the kernels
 // include positions built to land on and next to ties.
 //
@@ -213,49 +212,6 @@ SKEWMEND_AVX512 inline void Gathered(const ColourRowArgs& a, __m512i offset, __m
     }
 }
 
-// The blend of every lane by the scalar rule's own double arithmetic, in
-// the same order and without fused multiply-adds (vector operations round
-// exactly as scalar ones): bytes of channels First to End - 1 placed as in
-// a pixel (B | G << 8 | R << 16). x and y are the positions of lanes 0-7
-// and 8-15.
-template <int First, int End>
-SKEWMEND_AVX512 __m512i ExactBlend(const Pairs& pairs, __m512d x0, __m512d x1, __m512d y0,
-                                   __m512d y1) {
-    const __m512d one = _mm512_set1_pd(1.0);
-    const __m512d half = _mm512_set1_pd(0.5);
-    const __m256i low16 = _mm256_set1_epi32(0xFFFF);
-    const __m256i max255 = _mm256_set1_epi32(255);
-    constexpr int kFraction = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
-    __m256i halves[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
-#pragma GCC unroll 2
-    for (int h = 0; h < 2; ++h) {
-        const __m512d dx = _mm512_reduce_pd(h == 0 ? x0 : x1, kFraction);
-        const __m512d dy = _mm512_reduce_pd(h == 0 ? y0 : y1, kFraction);
-        const __m512d ax = _mm512_sub_pd(one, dx);
-        const __m512d ay = _mm512_sub_pd(one, dy);
-#pragma GCC unroll 3
-        for (int ch = First; ch < End; ++ch) {
-            const __m256i up = h == 0 ? _mm512_castsi512_si256(pairs.up[ch])
-                                      : _mm512_extracti64x4_epi64(pairs.up[ch], 1);
-            const __m256i down = h == 0 ? _mm512_castsi512_si256(pairs.down[ch])
-                                        : _mm512_extracti64x4_epi64(pairs.down[ch], 1);
-            const __m512d p00 = _mm512_cvtepi32_pd(_mm256_and_si256(up, low16));
-            const __m512d p01 = _mm512_cvtepi32_pd(_mm256_srli_epi32(up, 16));
-            const __m512d p10 = _mm512_cvtepi32_pd(_mm256_and_si256(down, low16));
-            const __m512d p11 = _mm512_cvtepi32_pd(_mm256_srli_epi32(down, 16));
-            const __m512d t00 = _mm512_mul_pd(_mm512_mul_pd(p00, ax), ay);
-            const __m512d t01 = _mm512_mul_pd(_mm512_mul_pd(p01, ax), dy);
-            const __m512d t10 = _mm512_mul_pd(_mm512_mul_pd(p10, dx), ay);
-            const __m512d t11 = _mm512_mul_pd(_mm512_mul_pd(p11, dx), dy);
-            const __m512d v = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(t00, t01), t10), t11);
-            const __m256i byte =
-                _mm256_min_epi32(_mm512_cvttpd_epi32(_mm512_add_pd(v, half)), max255);
-            halves[h] = _mm256_or_si256(halves[h], _mm256_slli_epi32(byte, 8 * ch));
-        }
-    }
-    return _mm512_inserti64x4(_mm512_castsi256_si512(halves[0]), halves[1], 1);
-}
-
 // Store mask of the target bytes of the first `count` pixels: all three
 // bytes, or byte `channel` of each.
 inline __mmask64 StoreMask(int channel, int count) {
@@ -293,6 +249,20 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
     const __m512i highDigits = Load(kHighDigits);
     const __m512i lowDigits = Load(kLowDigits);
     const __mmask64 fullStore = StoreMask(Channel, 16);
+    // Steps with lanes left to the scalar rule, finished after the vector
+    // loop: calling out of it would spill every live vector register.
+    constexpr int kPendingSteps = 64;
+    int32_t pendingStep[kPendingSteps];
+    uint16_t pendingLanes[kPendingSteps];
+    int pending = 0;
+    const auto finish = [&] {
+        for (int n = 0; n < pending; ++n) {
+            for (unsigned lanes = pendingLanes[n]; lanes != 0; lanes &= lanes - 1) {
+                ExactPixel(a, pendingStep[n] + __builtin_ctz(lanes));
+            }
+        }
+        pending = 0;
+    };
 
     for (int32_t k = 0; k < a.width; k += 16) {
         const int32_t count = a.width - k < 16 ? a.width - k : 16;
@@ -383,23 +353,22 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
             result = _mm512_or_si512(
                 result, _mm512_slli_epi32(_mm512_srli_epi32(sum, kWeightBits), 8 * ch));
         }
-        // Lanes the integer result cannot decide take the exact arithmetic.
-        const auto doubtful = static_cast<__mmask16>(covered & load & unsure);
-        if (doubtful != 0) {
-            result = _mm512_mask_mov_epi32(result, doubtful,
-                                           ExactBlend<kFirst, kEnd>(pairs, x0, x1, y0, y1));
-        }
         result = _mm512_mask_blend_epi32(covered, fillPixel, result);
         _mm512_mask_storeu_epi8(out, store, _mm512_permutexvar_epi8(pack, result));
 
-        // Lanes that could not load follow the scalar rule.
-        unsigned redo = covered & ~load;
-        while (redo != 0) {
-            const int q = __builtin_ctz(redo);
-            redo &= redo - 1;
-            ExactPixel(a, k + q);
+        // Lanes the integer result cannot decide, and lanes that could not
+        // load, are noted for the scalar rule.
+        const unsigned redo = covered & (unsure | ~load);
+        if (redo != 0) {
+            if (pending == kPendingSteps) {
+                finish();
+            }
+            pendingStep[pending] = k;
+            pendingLanes[pending] = static_cast<uint16_t>(redo);
+            ++pending;
         }
     }
+    finish();
     return a.width;
 }
 
