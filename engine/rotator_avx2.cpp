@@ -36,7 +36,7 @@ constexpr float kUnsure = 1.0f / 1024.0f;
 // each 128-bit half to 32-bit lanes `first` and `first + 1` of that half,
 // clearing every other byte.
 SKEWMEND_AVX2 inline __m256i PickIndex(int pixelByte, int first) {
-    alignas(32) int8_t index[32];
+    int8_t index[32];
     for (int n = 0; n < 32; ++n) {
         index[n] = -1;
     }
@@ -45,7 +45,7 @@ SKEWMEND_AVX2 inline __m256i PickIndex(int pixelByte, int first) {
             index[16 * half + 4 * (first + q)] = static_cast<int8_t>(8 * q + pixelByte);
         }
     }
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(index));
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(index));
 }
 
 // Writes eight packed pixels (twelve bytes in each 16-byte half of
@@ -125,10 +125,10 @@ SKEWMEND_AVX2 int32_t RowAvx2(const ColourRowArgs& a) {
                              _mm256_cmpeq_epi32(fy, _mm256_min_epu32(fy, colLimit)));
         uint8_t* out = a.out + 3 * static_cast<int64_t>(k);
         const int coveredBits = _mm256_movemask_ps(_mm256_castsi256_ps(covered));
-        alignas(32) uint8_t bytes[32];
+        uint8_t bytes[32];
         if (coveredBits == 0) {
-            _mm256_store_si256(reinterpret_cast<__m256i*>(bytes),
-                               _mm256_shuffle_epi8(fillPixel, pack));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes),
+                                _mm256_shuffle_epi8(fillPixel, pack));
         } else {
             const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(fx, stride),
                                                     _mm256_add_epi32(fy, _mm256_add_epi32(fy, fy)));
@@ -189,7 +189,7 @@ SKEWMEND_AVX2 int32_t RowAvx2(const ColourRowArgs& a) {
             const int unsureBits =
                 _mm256_movemask_ps(_mm256_permutevar8x32_ps(unsure, shuffledOrder));
             const int loadBits = _mm256_movemask_ps(_mm256_castsi256_ps(load));
-            _mm256_store_si256(
+            _mm256_storeu_si256(
                 reinterpret_cast<__m256i*>(bytes),
                 _mm256_shuffle_epi8(_mm256_blendv_epi8(fillPixel, result, covered), pack));
             // Lanes the single-precision result cannot decide, and lanes
