@@ -232,8 +232,9 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
     const __m512 one = _mm512_set1_ps(1.0f);
     const __m512 unit = _mm512_set1_ps(static_cast<float>(1 << kWeightBits));
     const __m512i rounding = _mm512_set1_epi32((1 << (kWeightBits - 1)) + kUnsure);
-    const __m512i fractionBits = _mm512_set1_epi32((1 << kWeightBits) - 1);
-    const __m512i band = _mm512_set1_epi32(2 * kUnsure);
+    // The fraction bits above the band: all clear means the fraction lies
+    // within the band of a rounding boundary.
+    const __m512i bandBits = _mm512_set1_epi32((1 << kWeightBits) - 2 * kUnsure);
     const __m512i fillPixel =
         _mm512_set1_epi32(static_cast<int32_t>(a.fill[0] | (static_cast<uint32_t>(a.fill[1]) << 8) |
                                                (static_cast<uint32_t>(a.fill[2]) << 16)));
@@ -343,15 +344,16 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
             const __m512i zero = _mm512_setzero_si512();
             const __m512i high = _mm512_dpwssd_epi32(
                 _mm512_dpwssd_epi32(zero, pairs.up[ch], upHigh), pairs.down[ch], downHigh);
-            const __m512i low = _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(zero, pairs.up[ch], upLow),
-                                                    pairs.down[ch], downLow);
-            // The blend in units of 2^-22, plus one half to round up, plus
-            // the band: away from a boundary the byte is the integer part.
-            const __m512i sum =
-                _mm512_add_epi32(_mm512_add_epi32(_mm512_slli_epi32(high, 8), low), rounding);
-            unsure |= _mm512_cmplt_epu32_mask(_mm512_and_si512(sum, fractionBits), band);
-            result = _mm512_or_si512(
-                result, _mm512_slli_epi32(_mm512_srli_epi32(sum, kWeightBits), 8 * ch));
+            // The low digits start from one half, to round up, plus the
+            // band: away from a boundary the byte is the integer part of
+            // the sum in units of 2^-22.
+            const __m512i low = _mm512_dpwssd_epi32(
+                _mm512_dpwssd_epi32(rounding, pairs.up[ch], upLow), pairs.down[ch], downLow);
+            const __m512i sum = _mm512_add_epi32(_mm512_slli_epi32(high, 8), low);
+            unsure |= _mm512_testn_epi32_mask(sum, bandBits);
+            // result |= byte << 8 ch (sum stays below 2^30).
+            result = _mm512_ternarylogic_epi32(result, _mm512_srli_epi32(sum, kWeightBits - 8 * ch),
+                                               _mm512_set1_epi32(0xFF << (8 * ch)), 0xF8);
         }
         result = _mm512_mask_blend_epi32(covered, fillPixel, result);
         _mm512_mask_storeu_epi8(out, store, _mm512_permutexvar_epi8(pack, result));
