@@ -63,29 +63,46 @@ NamedTimer& PlaneRotationTimer() {
     return timer;
 }
 
+// Side of the square tiles in which steep turns are made.
+constexpr int32_t kSteepTile = 64;
+
 // Turns every target pixel: all three bytes (`channel` -1) or byte `channel`
-// only, uncovered pixels taking `fill`.
+// only, uncovered pixels taking `fill`. Each pixel is computed on its own,
+// so the order of the pixels does not change a byte: a turn steeper than
+// 45 degrees walks every target row down a source column, one source row
+// per pixel, and is made tile by tile so that the source rows a tile reads
+// stay in the processor's caches; gentler turns go row by row.
 void TurnPixels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, const RotationGeometry& g,
                 const ColumnTerms& terms, uint16_t srcHeight, uint16_t srcWidth,
                 const uint8_t fill[3], int channel) {
     const ColourRowFn kernel = ColourRowKernel();
-    for (int32_t r = 0; r < g.height; ++r) {
-        const double i = static_cast<double>(r - g.offX);
-        const ColourRowArgs args{dst.PixelAt(static_cast<uint32_t>(r), 0),
-                                 terms.jc.data(),
-                                 terms.js.data(),
-                                 g.width,
-                                 i * g.cosTheta,
-                                 i * g.sinTheta,
-                                 src.pixels,
-                                 src.stride,
-                                 static_cast<int32_t>(srcHeight) - 1,
-                                 static_cast<int32_t>(srcWidth) - 1,
-                                 fill,
-                                 channel};
-        int32_t k = kernel != nullptr ? kernel(args) : 0;
-        for (; k < g.width; ++k) {
-            ExactPixel(args, k);
+    const bool steep = std::fabs(g.sinTheta) > std::fabs(g.cosTheta);
+    const int32_t tileRows = steep ? kSteepTile : g.height;
+    const int32_t tileCols = steep ? kSteepTile : g.width;
+    for (int32_t r0 = 0; r0 < g.height; r0 += tileRows) {
+        const int32_t rEnd = g.height - r0 < tileRows ? g.height : r0 + tileRows;
+        for (int32_t k0 = 0; k0 < g.width; k0 += tileCols) {
+            const int32_t count = g.width - k0 < tileCols ? g.width - k0 : tileCols;
+            for (int32_t r = r0; r < rEnd; ++r) {
+                const double i = static_cast<double>(r - g.offX);
+                const ColourRowArgs args{
+                    dst.PixelAt(static_cast<uint32_t>(r), static_cast<uint32_t>(k0)),
+                    terms.jc.data() + k0,
+                    terms.js.data() + k0,
+                    count,
+                    i * g.cosTheta,
+                    i * g.sinTheta,
+                    src.pixels,
+                    src.stride,
+                    static_cast<int32_t>(srcHeight) - 1,
+                    static_cast<int32_t>(srcWidth) - 1,
+                    fill,
+                    channel};
+                int32_t k = kernel != nullptr ? kernel(args) : 0;
+                for (; k < count; ++k) {
+                    ExactPixel(args, k);
+                }
+            }
         }
     }
 }
