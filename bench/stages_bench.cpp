@@ -108,6 +108,23 @@ void BM_ColourRotation(benchmark::State& state) {
     SetPixels(state, uint64_t{src.height} * src.width);
 }
 
+// The colour rotation of the 300 dpi page by other angles (argument in
+// degrees): gentle turns read a few source rows per step, steep ones one
+// source row per pixel.
+void BM_ColourRotationAngle(benchmark::State& state) {
+    const BmpBase::CBitmap24& src = ColourPage(300);
+    BmpBase::CBitmap24 dst;
+    const uint8_t fill[3] = {255, 255, 255};
+    const auto angle = static_cast<double>(state.range(0));
+    for (auto _ : state) {
+        uint16_t h = static_cast<uint16_t>(src.height);
+        uint16_t w = static_cast<uint16_t>(src.width);
+        Skewmend::Rotator::Rotate(dst, src, fill, h, w, 2, angle);
+        benchmark::DoNotOptimize(dst.pixels);
+    }
+    SetPixels(state, uint64_t{src.height} * src.width);
+}
+
 void BM_ChannelRotation(benchmark::State& state) {
     const BmpBase::CBitmap24& src = ColourPage(Dpi(state));
     BmpBase::CBitmap24 dst;
@@ -139,5 +156,14 @@ BENCHMARK(BM_Grey)->Apply(Pages);
 BENCHMARK(BM_OtsuBinarize)->Apply(Pages);
 BENCHMARK(BM_BuildCC)->Apply(Pages);
 BENCHMARK(BM_ColourRotation)->Apply(Pages);
+BENCHMARK(BM_ColourRotationAngle)
+    ->Arg(2)
+    ->Arg(-2)
+    ->Arg(7)
+    ->Arg(12)
+    ->Arg(30)
+    ->Arg(45)
+    ->Arg(89)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChannelRotation)->Apply(Pages);
 BENCHMARK(BM_ManualRotateCall)->Apply(Pages);
