@@ -42,16 +42,29 @@ const double Rotator::kPi = 2.0 * PortableMath::Asin(1.0);
 
 namespace {
 
-// Per-column products j c and j s of a target row.
+// Per-column products j c and j s of a target row, and the same split into
+// whole and fractional parts for the kernels.
 struct ColumnTerms {
     std::vector<double> jc;
     std::vector<double> js;
+    std::vector<int32_t> jcWhole;
+    std::vector<float> jcPart;
+    std::vector<int32_t> jsWhole;
+    std::vector<float> jsPart;
     ColumnTerms() = default;
-    explicit ColumnTerms(const RotationGeometry& g) : jc(g.width), js(g.width) {
+    explicit ColumnTerms(const RotationGeometry& g)
+        : jc(g.width),
+          js(g.width),
+          jcWhole(g.width),
+          jcPart(g.width),
+          jsWhole(g.width),
+          jsPart(g.width) {
         for (int32_t k = 0; k < g.width; ++k) {
             const double j = static_cast<double>(k - g.offY);
             jc[k] = j * g.cosTheta;
             js[k] = j * g.sinTheta;
+            SplitTerm(jc[k], jcWhole[k], jcPart[k]);
+            SplitTerm(js[k], jsWhole[k], jsPart[k]);
         }
     }
 };
@@ -97,7 +110,11 @@ void TurnPixels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, const Ro
                     static_cast<int32_t>(srcHeight) - 1,
                     static_cast<int32_t>(srcWidth) - 1,
                     fill,
-                    channel};
+                    channel,
+                    terms.jsWhole.data() + k0,
+                    terms.jsPart.data() + k0,
+                    terms.jcWhole.data() + k0,
+                    terms.jcPart.data() + k0};
                 int32_t k = kernel != nullptr ? kernel(args) : 0;
                 for (; k < count; ++k) {
                     ExactPixel(args, k);

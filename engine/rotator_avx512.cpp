@@ -1,10 +1,15 @@
 // AVX-512 kernel of the colour rotation: sixteen target pixels per step,
 // decided in integer arithmetic and checked against the exact rule.
 //
-// Positions. x = ic + js[k] and y = jc[k] - is, their floors fx and fy (a
-// negative position gives a negative index, which is uncovered as in the
-// scalar rule) and the fractions dx = x - fx and dy = y - fy are computed in
-// double exactly as the scalar rule computes them.
+// Positions. The scalar rule forms x = ic + js[k] and y = jc[k] - is in
+// double. The kernel takes the row and column terms split into whole parts
+// and fractional parts (rounded to float) and adds them separately: away
+// from whole numbers this gives exactly the floors fx and fy of the scalar
+// rule's x and y, and the fractions dx = x - fx, dy = y - fy within 2^-23
+// (argued at LocateSplit). A step with a lane too near a whole number, and
+// every step without split terms, takes the scalar rule's own double
+// arithmetic instead (exact floors and fractions). A negative position
+// gives a negative index, which is uncovered as in the scalar rule.
 //
 // Neighbours. Along a target row the positions move monotonically, so in a
 // step whose sixteen lanes are all covered the first and last lanes bound
@@ -19,20 +24,21 @@
 // 2^-22 and rounded to integers, then split into a high digit (bits 8 and
 // up) and a low one (bits 0-7) so that 16-bit multiply-adds form
 // V = sum of pixel x weight exactly. The distance of V 2^-22 from the exact
-// real blend v is bounded: dx and dy are off by at most 2^-25, 1-dx and
-// 1-dy by at most 2^-24, each single-precision weight by at most 0.63 x
-// 2^-22 and each integer weight, after one more rounding, by less than 1.2
-// units; with pixel values up to 255, |V 2^-22 - v| < 1020 x 1.2 x 2^-22
-// < 3e-4. The scalar rule's double arithmetic is within 1e-11 of v. So
-// when V 2^-22 lies more than 2^-10 away from the nearest half-integer, the
-// integer part of V 2^-22 + 1/2 is the byte that the scalar rule's
-// trunc(v + 0.5) gives. Lanes nearer than that (about one value in 500,
-// and every exact tie such as 10.5) are recomputed with the scalar rule
-// once the row's vector work is done, as are the rare covered lanes whose
-// 8-byte gathers would reach past the source buffer (the last source row
-// when its rows carry fewer than two bytes of padding). Every byte
-// therefore equals the scalar result; the randomised tests of the kernels
-// include positions built to land on and next to ties.
+// real blend v is bounded: dx and dy are off by at most 2^-23, 1-dx and
+// 1-dy by at most 1.25 x 2^-23, each single-precision weight (scaled) by at
+// most 1.25 units of 2^-22 plus 0.125 for its own rounding, and each
+// integer weight by less than 1.9 units; with pixel values up to 255,
+// |V 2^-22 - v| < 1020 x 1.9 x 2^-22 < 4.7e-4. The scalar rule's double
+// arithmetic is within 1e-11 of v. So when V 2^-22 lies more than 2^-10
+// away from the nearest half-integer, the integer part of V 2^-22 + 1/2 is
+// the byte that the scalar rule's trunc(v + 0.5) gives. Lanes nearer than
+// that (about one value in 500, and every exact tie such as 10.5) are
+// recomputed with the scalar rule once the row's vector work is done, as
+// are the rare covered lanes whose 8-byte gathers would reach past the
+// source buffer (the last source row when its rows carry fewer than two
+// bytes of padding). Every byte therefore equals the scalar result; the
+// randomised tests of the kernels include positions built to land on and
+// next to ties.
 //
 // Built only for x86-64 with GCC or Clang outside Windows (whose ABI does
 // not keep 64-byte stack alignment for spilled vectors); chosen at run
@@ -225,6 +231,95 @@ SKEWMEND_AVX512 inline void Gathered(const ColourRowArgs& a, __m512i offset, __m
     }
 }
 
+// Source places of sixteen lanes: top-left neighbours and the fractions,
+// rounded to float.
+struct Position {
+    __m512i fx;
+    __m512i fy;
+    __m512 dx;
+    __m512 dy;
+};
+
+// The scalar rule's own double arithmetic: x = ic + js[k], y = jc[k] - is,
+// their floors (a negative position gives a negative index, which the
+// unsigned coverage test treats as far beyond the source) and the exact
+// fractions x - floor(x), y - floor(y).
+SKEWMEND_AVX512 inline void LocateExactly(const ColourRowArgs& a, int32_t k, __mmask16 valid,
+                                          Position& at) {
+    const auto validLo = static_cast<__mmask8>(valid);
+    const auto validHi = static_cast<__mmask8>(valid >> 8);
+    const __m512d ic = _mm512_set1_pd(a.ic);
+    const __m512d is = _mm512_set1_pd(a.is);
+    const __m512d x0 = _mm512_add_pd(ic, _mm512_maskz_loadu_pd(validLo, a.js + k));
+    const __m512d x1 = _mm512_add_pd(ic, _mm512_maskz_loadu_pd(validHi, a.js + k + 8));
+    const __m512d y0 = _mm512_sub_pd(_mm512_maskz_loadu_pd(validLo, a.jc + k), is);
+    const __m512d y1 = _mm512_sub_pd(_mm512_maskz_loadu_pd(validHi, a.jc + k + 8), is);
+    constexpr int kDown = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    at.fx = _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvt_roundpd_epi32(x0, kDown)),
+                               _mm512_cvt_roundpd_epi32(x1, kDown), 1);
+    at.fy = _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvt_roundpd_epi32(y0, kDown)),
+                               _mm512_cvt_roundpd_epi32(y1, kDown), 1);
+    at.dx = _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(x0, kDown))),
+                               _mm512_cvtpd_ps(_mm512_reduce_pd(x1, kDown)), 1);
+    at.dy = _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(y0, kDown))),
+                               _mm512_cvtpd_ps(_mm512_reduce_pd(y1, kDown)), 1);
+}
+
+// A row term split like the column terms: v = whole + part.
+struct RowSplit {
+    int32_t whole;
+    float part;
+};
+
+inline RowSplit SplitRow(double v) {
+    int32_t whole = 0;
+    float part = 0.0f;
+    SplitTerm(v, whole, part);
+    return {whole, part};
+}
+
+// Lanes of a step whose positions are all clear of whole numbers, located
+// in single precision from the split terms: x = (I + J) + (f + g) with the
+// row term ic = I + f and the column term js[k] = J + g (likewise
+// y = jc[k] + (-is)). The sum of the parts, F = f + g in float, is off the
+// exact one by at most 2^-23, and the double sum x the scalar rule forms
+// is within 2^-36 of the exact one (positions stay below 2^17). So where F
+// lies at least 2^-20 from 0, 1 and 2, floor(x) = I + J + (F >= 1) exactly
+// and x - floor(x) = F - (F >= 1) within 2^-23. False, with nothing
+// decided, when some lane is nearer a whole number than that (as at
+// angles that are multiples of 90 degrees); the caller then takes the
+// exact arithmetic.
+SKEWMEND_AVX512 inline bool LocateSplit(const ColourRowArgs& a, int32_t k, __mmask16 valid,
+                                        RowSplit rowX, RowSplit rowY, Position& at) {
+    const __m512 one = _mm512_set1_ps(1.0f);
+    const __m512 low = _mm512_set1_ps(0x1p-20f);
+    const __m512 high = _mm512_set1_ps(1.0f - 0x1p-20f);
+    const __m512i oneI = _mm512_set1_epi32(1);
+    const __m512 px =
+        _mm512_add_ps(_mm512_set1_ps(rowX.part), _mm512_maskz_loadu_ps(valid, a.jsPart + k));
+    const __m512 py =
+        _mm512_add_ps(_mm512_set1_ps(rowY.part), _mm512_maskz_loadu_ps(valid, a.jcPart + k));
+    const __mmask16 carryX = _mm512_cmp_ps_mask(px, one, _CMP_GE_OQ);
+    const __mmask16 carryY = _mm512_cmp_ps_mask(py, one, _CMP_GE_OQ);
+    const __m512 dx = _mm512_mask_sub_ps(px, carryX, px, one);
+    const __m512 dy = _mm512_mask_sub_ps(py, carryY, py, one);
+    const __mmask16 near =
+        _mm512_cmp_ps_mask(dx, low, _CMP_LT_OQ) | _mm512_cmp_ps_mask(dx, high, _CMP_GT_OQ) |
+        _mm512_cmp_ps_mask(dy, low, _CMP_LT_OQ) | _mm512_cmp_ps_mask(dy, high, _CMP_GT_OQ);
+    if ((near & valid) != 0) {
+        return false;
+    }
+    const __m512i fx = _mm512_add_epi32(_mm512_set1_epi32(rowX.whole),
+                                        _mm512_maskz_loadu_epi32(valid, a.jsWhole + k));
+    const __m512i fy = _mm512_add_epi32(_mm512_set1_epi32(rowY.whole),
+                                        _mm512_maskz_loadu_epi32(valid, a.jcWhole + k));
+    at.fx = _mm512_mask_add_epi32(fx, carryX, fx, oneI);
+    at.fy = _mm512_mask_add_epi32(fy, carryY, fy, oneI);
+    at.dx = dx;
+    at.dy = dy;
+    return true;
+}
+
 // Store mask of the target bytes of the first `count` pixels: all three
 // bytes, or byte `channel` of each.
 inline __mmask64 StoreMask(int channel, int count) {
@@ -237,8 +332,15 @@ inline __mmask64 StoreMask(int channel, int count) {
 
 template <int Channel>
 SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
-    const __m512d ic = _mm512_set1_pd(a.ic);
-    const __m512d is = _mm512_set1_pd(a.is);
+    const bool split =
+        a.jsWhole != nullptr && a.jsPart != nullptr && a.jcWhole != nullptr && a.jcPart != nullptr;
+    // Where positions keep landing on whole numbers (turns by multiples of
+    // 90 degrees), single precision cannot decide them: after two misses in
+    // a row the rest of the row is located exactly.
+    constexpr int kSplitMissesAllowed = 2;
+    int splitMisses = split ? 0 : kSplitMissesAllowed;
+    const RowSplit rowX = SplitRow(a.ic);
+    const RowSplit rowY = SplitRow(-a.is);
     const __m512i lastRow = _mm512_set1_epi32(a.lastRow > 0 ? a.lastRow : 0);
     const __m512i lastCol = _mm512_set1_epi32(a.lastCol > 0 ? a.lastCol : 0);
     const __m512i stride = _mm512_set1_epi32(static_cast<int32_t>(a.stride));
@@ -281,21 +383,15 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
     for (int32_t k = 0; k < a.width; k += 16) {
         const int32_t count = a.width - k < 16 ? a.width - k : 16;
         const auto valid = static_cast<__mmask16>((1u << count) - 1);
-        const auto validLo = static_cast<__mmask8>(valid);
-        const auto validHi = static_cast<__mmask8>(valid >> 8);
-        const __m512d x0 = _mm512_add_pd(ic, _mm512_maskz_loadu_pd(validLo, a.js + k));
-        const __m512d x1 = _mm512_add_pd(ic, _mm512_maskz_loadu_pd(validHi, a.js + k + 8));
-        const __m512d y0 = _mm512_sub_pd(_mm512_maskz_loadu_pd(validLo, a.jc + k), is);
-        const __m512d y1 = _mm512_sub_pd(_mm512_maskz_loadu_pd(validHi, a.jc + k + 8), is);
-        // Floors (a negative position gives a negative index, which the
-        // unsigned comparison below treats as far beyond the source).
-        constexpr int kDown = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
-        const __m256i fx0 = _mm512_cvt_roundpd_epi32(x0, kDown);
-        const __m256i fx1 = _mm512_cvt_roundpd_epi32(x1, kDown);
-        const __m256i fy0 = _mm512_cvt_roundpd_epi32(y0, kDown);
-        const __m256i fy1 = _mm512_cvt_roundpd_epi32(y1, kDown);
-        const __m512i fx = _mm512_inserti64x4(_mm512_castsi256_si512(fx0), fx1, 1);
-        const __m512i fy = _mm512_inserti64x4(_mm512_castsi256_si512(fy0), fy1, 1);
+        Position at;
+        if (splitMisses < kSplitMissesAllowed && LocateSplit(a, k, valid, rowX, rowY, at)) {
+            splitMisses = 0;
+        } else {
+            ++splitMisses;
+            LocateExactly(a, k, valid, at);
+        }
+        const __m512i fx = at.fx;
+        const __m512i fy = at.fy;
         const __mmask16 covered =
             valid & _mm512_cmplt_epu32_mask(fx, lastRow) & _mm512_cmplt_epu32_mask(fy, lastCol);
         uint8_t* out = a.out + 3 * static_cast<int64_t>(k);
@@ -326,17 +422,11 @@ SKEWMEND_AVX512 int32_t RowAvx512(const ColourRowArgs& a) {
             Gathered<kFirst, kEnd>(a, offset, load, pairs);
         }
 
-        // The fractional parts x - floor(x) and y - floor(y), exact in
-        // double, then rounded to float; the four weights in units of
-        // 2^-22, rounded to integers and split into a high digit (bits
-        // 8-23) and a low one (bits 0-7), paired like the pixels.
-        constexpr int kFraction = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
-        const __m512 dx = _mm512_insertf32x8(
-            _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(x0, kFraction))),
-            _mm512_cvtpd_ps(_mm512_reduce_pd(x1, kFraction)), 1);
-        const __m512 dy = _mm512_insertf32x8(
-            _mm512_castps256_ps512(_mm512_cvtpd_ps(_mm512_reduce_pd(y0, kFraction))),
-            _mm512_cvtpd_ps(_mm512_reduce_pd(y1, kFraction)), 1);
+        // The four weights in units of 2^-22, rounded to integers and split
+        // into a high digit (bits 8-23) and a low one (bits 0-7), paired
+        // like the pixels.
+        const __m512 dx = at.dx;
+        const __m512 dy = at.dy;
         const __m512 ax = _mm512_mul_ps(_mm512_sub_ps(one, dx), unit);
         const __m512 bx = _mm512_mul_ps(dx, unit);
         const __m512 ay = _mm512_sub_ps(one, dy);

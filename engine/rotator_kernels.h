@@ -14,6 +14,7 @@
 // fastest one or null.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace Skewmend {
@@ -66,7 +67,21 @@ struct ColourRowArgs {
     int32_t lastCol;        // source columns - 1
     const uint8_t* fill;    // blue, green, red of uncovered pixels
     int channel;            // -1: all three; 0, 1 or 2: that byte only
+    // The column terms split by SplitTerm, or null: kernels that can use
+    // them locate most pixels in single precision.
+    const int32_t* jsWhole;
+    const float* jsPart;
+    const int32_t* jcWhole;
+    const float* jcPart;
 };
+
+// Splits a position term into its floor, as an integer, and the exact
+// remainder v - floor(v) in [0, 1), rounded to float. |v| < 2^31.
+inline void SplitTerm(double v, int32_t& whole, float& part) {
+    const double floored = std::floor(v);
+    whole = static_cast<int32_t>(floored);
+    part = static_cast<float>(v - floored);
+}
 
 // Target pixel k of the row by the scalar rule: all three bytes, or byte
 // `channel` only.

@@ -118,6 +118,20 @@ void FillRandomSource(std::mt19937& engine, Source& s) {
     }
 }
 
+// The column terms split into whole and fractional parts, as the rotation
+// hands them to the kernels.
+struct SplitTerms {
+    std::vector<int32_t> jsWhole, jcWhole;
+    std::vector<float> jsPart, jcPart;
+    SplitTerms(const std::vector<double>& js, const std::vector<double>& jc)
+        : jsWhole(js.size()), jcWhole(jc.size()), jsPart(js.size()), jcPart(jc.size()) {
+        for (size_t k = 0; k < js.size(); ++k) {
+            Skewmend::SplitTerm(js[k], jsWhole[k], jsPart[k]);
+            Skewmend::SplitTerm(jc[k], jcWhole[k], jcPart[k]);
+        }
+    }
+};
+
 // A position along one source axis of `extent` pixels: mostly on the grid
 // of quarters, sometimes a tiny step off it, sometimes anywhere.
 double Position(std::mt19937& engine, int32_t extent) {
@@ -166,9 +180,26 @@ TEST_P(RotatorKernelTest, EveryByteMatchesTheScalarRule) {
         }
         std::vector<uint8_t> expected = got;
 
-        ColourRowArgs args{
-            got.data() + kGuard, jc.data(),  js.data(),    width,        ic,   is,
-            src.bytes.data(),    src.stride, src.rows - 1, src.cols - 1, fill, channel};
+        // Half the rows come with the split terms, half without (the
+        // kernels then locate every pixel in double).
+        const SplitTerms terms(js, jc);
+        const bool withSplit = trial % 2 == 0;
+        ColourRowArgs args{got.data() + kGuard,
+                           jc.data(),
+                           js.data(),
+                           width,
+                           ic,
+                           is,
+                           src.bytes.data(),
+                           src.stride,
+                           src.rows - 1,
+                           src.cols - 1,
+                           fill,
+                           channel,
+                           withSplit ? terms.jsWhole.data() : nullptr,
+                           withSplit ? terms.jsPart.data() : nullptr,
+                           withSplit ? terms.jcWhole.data() : nullptr,
+                           withSplit ? terms.jcPart.data() : nullptr};
         int32_t done = kernel(args);
         ASSERT_GE(done, 0);
         ASSERT_LE(done, width);
@@ -215,14 +246,28 @@ TEST_P(RotatorKernelTest, WholeRowsOfARealRotationMatchTheScalarRule) {
             jc[k] = j * c;
             js[k] = j * s;
         }
+        const SplitTerms terms(js, jc);
         for (const double shift : {0.0, 0.5, 0.25}) {
             for (int32_t r = -20; r < 110; ++r) {
                 const double i = r;
                 std::vector<uint8_t> got(3 * width);
                 std::vector<uint8_t> expected(3 * width);
-                ColourRowArgs args{
-                    got.data(),       jc.data(),  js.data(), width, i * c + shift, i * s - shift,
-                    src.bytes.data(), src.stride, 60,        82,    fill,          -1};
+                ColourRowArgs args{got.data(),
+                                   jc.data(),
+                                   js.data(),
+                                   width,
+                                   i * c + shift,
+                                   i * s - shift,
+                                   src.bytes.data(),
+                                   src.stride,
+                                   60,
+                                   82,
+                                   fill,
+                                   -1,
+                                   terms.jsWhole.data(),
+                                   terms.jsPart.data(),
+                                   terms.jcWhole.data(),
+                                   terms.jcPart.data()};
                 for (int32_t k = kernel(args); k < width; ++k) {
                     Skewmend::ExactPixel(args, k);
                 }
