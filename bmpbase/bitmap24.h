@@ -77,6 +77,12 @@ class CBitmap24 {
     // behave the same way.
     void Allocate(uint32_t rows, uint32_t cols);
 
+    // As Allocate, for a caller that writes every pixel byte itself: only
+    // the padding bytes at the end of each row are set to zero (so a written
+    // file never carries stale bytes); the pixel bytes hold whatever the
+    // buffer held before. Saves clearing a page that is overwritten anyway.
+    void AllocateForOverwrite(uint32_t rows, uint32_t cols);
+
     // Loads a 24-bit BMP file. False for a missing or unreadable file,
     // headers outside the accepted values, a picture beyond the size limits
     // or a file too short for its pixels. Nothing is printed.
@@ -99,6 +105,9 @@ class CBitmap24 {
     static uint32_t StrideFor(uint32_t width);
 
   private:
+    // The buffer and sizes of Allocate, contents left as they are.
+    void SetSize(uint32_t rows, uint32_t cols);
+
     // Makes `size` bytes meaningful, replacing the buffer only when it is too
     // small (its contents are then lost); sets pixelBytes.
     void SetBufferSize(uint32_t size);
