@@ -7,6 +7,7 @@
 #include <fstream>
 #include <new>
 
+#include "memory_pages.h"
 #include "size_limits.h"
 
 namespace BmpBase {
@@ -81,6 +82,7 @@ void CBitmap24::SetBufferSize(uint32_t size) {
             stride = 0;
             throw;
         }
+        AdviseHugePages(pixels, size);
     }
     pixelBytes = size;
 }
@@ -105,6 +107,7 @@ void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
 
 void CBitmap24::AllocateForOverwrite(uint32_t rows, uint32_t cols) {
     SetSize(rows, cols);
+    TouchPages(pixels, pixelBytes);
     const uint32_t rowBytes = 3 * width;
     if (stride == rowBytes) {
         return;

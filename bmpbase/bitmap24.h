@@ -14,7 +14,8 @@
 // Read() accepts only 24-bit uncompressed files with a 40-byte information
 // header and pixel data at offset 54, and refuses pictures beyond the size
 // limits of size_limits.h without allocating. Write() stores the picture with
-// the true file and image sizes in the written headers.
+// the true file and image sizes in the written headers. Large new buffers
+// are offered to the system's huge pages (memory_pages.h).
 #pragma once
 
 #include <cstdint>
@@ -79,8 +80,9 @@ class CBitmap24 {
 
     // As Allocate, for a caller that writes every pixel byte itself: only
     // the padding bytes at the end of each row are set to zero (so a written
-    // file never carries stale bytes); the pixel bytes hold whatever the
-    // buffer held before. Saves clearing a page that is overwritten anyway.
+    // file never carries stale bytes); the pixel bytes are unspecified.
+    // Saves clearing a page that is overwritten anyway. The buffer's memory
+    // pages are touched here, so the caller's writes take no page faults.
     void AllocateForOverwrite(uint32_t rows, uint32_t cols);
 
     // Loads a 24-bit BMP file. False for a missing or unreadable file,
