@@ -11,7 +11,9 @@
 // 0.6 times that of its nearest neighbour is joined to it when it lies within
 // the neighbour's radius (the dot of an i), and left out otherwise (a speck).
 // The joins are resolved on the label plane without renumbering, and the
-// components are measured again.
+// components are measured again. Nearest neighbours are found with
+// NearestCentroid, which gives the full scan's answer without visiting
+// every pair.
 //
 // Every per-pixel loop covers rows 1 .. height - 2 and columns
 // 1 .. lastColumn, the part the labeller visited. Centroid sums are 64-bit,
@@ -23,6 +25,7 @@
 #include "components/connected_comp.h"
 #include "components/equivalence_table.h"
 #include "deskew/deskewer.h"
+#include "deskew/nearest_centroid.h"
 #include "diagnostics.h"
 
 namespace Skewmend {
@@ -32,7 +35,6 @@ namespace {
 constexpr double kTooBigRadiusFactor = 4.0;
 constexpr double kTooHeavyCountFactor = 8.0;
 constexpr double kFragmentRadiusRatio = 0.6;
-constexpr double kNoDistanceYet = 1e38;
 
 enum class Verdict : uint8_t { kKept, kTooBig, kTooHeavy };
 
@@ -210,24 +212,14 @@ void Deskewer::MergeComponents(const std::vector<Point>& centroid, uint32_t n,
                                std::vector<bool>& marked) const {
     EquivalenceTable table(kMaxComponents);
     marked.resize(n + 1, false);
+    const NearestCentroid nearest(centroid, [&](size_t m) { return count[m] != 0; });
     for (uint32_t k = 0; k <= n; ++k) {
         if (count[k] == 0) {
             continue;
         }
-        double best = kNoDistanceYet;
-        uint32_t j = k;
-        for (uint32_t m = 0; m <= n; ++m) {
-            if (m == k || count[m] == 0) {
-                continue;
-            }
-            const double dCol = centroid[m].column - centroid[k].column;
-            const double dRow = centroid[m].row - centroid[k].row;
-            const double d2 = dCol * dCol + dRow * dRow;
-            if (d2 < best) {
-                best = d2;
-                j = m;
-            }
-        }
+        double best = 0.0;
+        const auto j = static_cast<uint32_t>(nearest.Nearest(
+            k, [](size_t) { return true; }, k, best));
         if (j == k) {
             continue;
         }
