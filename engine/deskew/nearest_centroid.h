@@ -41,8 +41,9 @@ class NearestCentroid {
                 order_.push_back(i);
             }
         }
-        std::stable_sort(order_.begin(), order_.end(),
-                         [&](size_t a, size_t b) { return points[a].row < points[b].row; });
+        std::sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
+            return points[a].row < points[b].row || (points[a].row == points[b].row && a < b);
+        });
         place_.assign(points.size(), order_.size());
         for (size_t p = 0; p < order_.size(); ++p) {
             place_[order_[p]] = p;
