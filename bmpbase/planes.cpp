@@ -11,7 +11,7 @@
 // loop.
 #include "planes.h"
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define BMPBASE_GREY_SSSE3 1
 #endif

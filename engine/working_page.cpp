@@ -11,7 +11,7 @@
 
 #include <cstring>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define SKEWMEND_SUBSAMPLE_SSSE3 1
 #endif
