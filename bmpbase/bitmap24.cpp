@@ -7,6 +7,7 @@
 #include <fstream>
 #include <new>
 
+#include "memory_pages.h"
 #include "size_limits.h"
 
 namespace BmpBase {
@@ -81,11 +82,12 @@ void CBitmap24::SetBufferSize(uint32_t size) {
             stride = 0;
             throw;
         }
+        AdviseHugePages(pixels, size);
     }
     pixelBytes = size;
 }
 
-void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
+void CBitmap24::SetSize(uint32_t rows, uint32_t cols) {
     const uint32_t newStride = StrideFor(cols);
     const uint32_t size = CheckedBufferSize(newStride, rows);
     SetBufferSize(size);
@@ -94,8 +96,24 @@ void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
     height = rows;
     infoHeader.biHeight = static_cast<int32_t>(rows);
     stride = newStride;
-    if (size > 0) {
-        std::memset(pixels, 0, size);
+}
+
+void CBitmap24::Allocate(uint32_t rows, uint32_t cols) {
+    SetSize(rows, cols);
+    if (pixelBytes > 0) {
+        std::memset(pixels, 0, pixelBytes);
+    }
+}
+
+void CBitmap24::AllocateForOverwrite(uint32_t rows, uint32_t cols) {
+    SetSize(rows, cols);
+    TouchPages(pixels, pixelBytes);
+    const uint32_t rowBytes = 3 * width;
+    if (stride == rowBytes) {
+        return;
+    }
+    for (uint32_t r = 0; r < height; ++r) {
+        std::memset(PixelAt(r, 0) + rowBytes, 0, stride - rowBytes);
     }
 }
 

@@ -5,10 +5,13 @@
 // is analysed on a copy of half its height and width made by plain
 // subsampling (every second row and column from the first, no averaging);
 // the analysis builds the grey image of the working page, binarizes it with
-// the global Otsu threshold and hands mask and grey image to a Deskewer. The
-// destination receives an exact copy of the source first, so it holds the
-// unturned page whenever no rotation follows (a small tilt, or a failed
-// estimate); a rotation always works on the full-size source.
+// the global Otsu threshold and hands mask and grey image to a Deskewer. A
+// rotation always works on the full-size source and writes every byte of
+// the destination. Whenever no rotation replaces the destination (a small
+// tilt, a failed estimate, a refused rotation, or memory running out before
+// the rotation began) the destination receives an exact copy of the source
+// instead, so it holds the unturned page; the page is thus copied only when
+// the copy is the result, not on every call.
 //
 // Arguments the pipeline cannot work with are refused before anything is
 // touched: a corner option above 2, a missing bitmap or angle, the source
@@ -18,6 +21,8 @@
 // than its sizes say; AutoRotate likewise refuses missing paths. A page
 // whose buffers cannot be allocated ends in false with "Not enough memory
 // for _AutoRotate" (or AutoRotate); no exception leaves the exports.
+#include <new>
+
 #include "binarizer/binarizer.h"
 #include "bmpbase/planes.h"
 #include "bmpbase/size_limits.h"
@@ -62,9 +67,24 @@ extern "C" SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const CBitmap24* src, CBi
             binarizer.Binarize("otsu", mask, height, width, backgroundGrey);
         }
 
-        *dst = *src;
-        Skewmend::Deskewer deskewer(mask, grey, backgroundGrey, height, width);
-        if (!deskewer.Deskew(*src, *work, mask, height, width, *dst, *angleOut, cornerOption)) {
+        bool turning = false;
+        bool ok = false;
+        try {
+            Skewmend::Deskewer deskewer(mask, grey, backgroundGrey, height, width);
+            ok = deskewer.Deskew(*src, *work, mask, height, width, *dst, *angleOut, cornerOption,
+                                 turning);
+        } catch (const std::bad_alloc&) {
+            // The estimate's memory is released by now; the destination
+            // still gets the unturned page unless the rotation had begun.
+            if (!turning) {
+                *dst = *src;
+            }
+            throw;
+        }
+        if (!ok || !turning) {
+            *dst = *src;
+        }
+        if (!ok) {
             Log("Failed to call Deskewer");
             return false;
         }

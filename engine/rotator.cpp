@@ -196,7 +196,7 @@ bool Rotator::Rotate(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24& src, con
         uncovered[0] = uncovered[1] = uncovered[2] = 255;
     }
 
-    dst.Allocate(g.height, g.width);
+    dst.AllocateForOverwrite(g.height, g.width);
     TurnPixels(dst, src, g, ColumnTerms(g), height, width, uncovered, -1);
     height = g.height;
     width = g.width;
@@ -265,7 +265,7 @@ bool Rotator::RotateByChannels(BmpBase::CBitmap24& dst, const BmpBase::CBitmap24
             if (!ComputeGeometry(height, width, angle, g)) {
                 return false;
             }
-            dst.Allocate(g.height, g.width);
+            dst.AllocateForOverwrite(g.height, g.width);
             terms = ColumnTerms(g);
         }
         TurnPixels(dst, src, g, terms, height, width, white, channel);

@@ -16,8 +16,8 @@
 // time, the score is gathered a column (shallow) or a row (steep) at a time:
 // for almost every offset the lines 0, 1, 2, ... sample consecutive flags of
 // that column or row, so 64 lines take one shifted word of flags, added into
-// bit-sliced counters (ProjectionScore proves when this holds and samples
-// the few remaining positions directly). Shallow candidates read a
+// bit-sliced counters through carry-save adders (ProjectionScore proves when
+// this holds and samples the few remaining positions directly). Shallow candidates read a
 // column-major copy of the mask, made once per refinement. Line counts are squared and summed in
 // 64 bits: a line holds at most 65534 samples, so no square or sum of a page
 // within the size limits wraps, and the sum converts to a double exactly.
@@ -77,6 +77,89 @@ struct StepBits {
     }
 };
 
+// 64 counters, one per bit position, kept bit-sliced: bit i of plane b is
+// bit b of counter i. Words are added sixteen at a time through a tree of
+// carry-save adders (each turns three words of one weight into one word of
+// that weight and one of twice it), so most words cost a few logic
+// operations instead of a carry rippling through the planes; only the
+// weight-16 words of the tree ripple. Finish() adds the words still held
+// at weights 1, 2, 4 and 8 and any words that did not fill a group, and
+// returns the planes: the counters are then exactly the number of set bits
+// added at each position.
+class BitCounters {
+  public:
+    void Add(uint64_t word) {
+        if (word == 0) {
+            return;
+        }
+        group_[filled_++] = word;
+        if (filled_ == kGroup) {
+            AddGroup();
+            filled_ = 0;
+        }
+    }
+
+    const uint64_t* Finish() {
+        for (int i = 0; i < filled_; ++i) {
+            Ripple(group_[i], 0);
+        }
+        filled_ = 0;
+        Ripple(ones_, 0);
+        Ripple(twos_, 1);
+        Ripple(fours_, 2);
+        Ripple(eights_, 3);
+        ones_ = twos_ = fours_ = eights_ = 0;
+        return planes_;
+    }
+
+  private:
+    static constexpr int kGroup = 16;
+
+    // a + b + c = 2 high + low, bit by bit.
+    static void CarrySave(uint64_t& high, uint64_t& low, uint64_t a, uint64_t b, uint64_t c) {
+        const uint64_t u = a ^ b;
+        high = (a & b) | (u & c);
+        low = u ^ c;
+    }
+
+    void Ripple(uint64_t carry, int from) {
+        for (int b = from; carry != 0 && b < kCounterBits; ++b) {
+            const uint64_t next = planes_[b] & carry;
+            planes_[b] ^= carry;
+            carry = next;
+        }
+    }
+
+    void AddGroup() {
+        const uint64_t* w = group_;
+        uint64_t twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
+        CarrySave(twosA, ones_, ones_, w[0], w[1]);
+        CarrySave(twosB, ones_, ones_, w[2], w[3]);
+        CarrySave(foursA, twos_, twos_, twosA, twosB);
+        CarrySave(twosA, ones_, ones_, w[4], w[5]);
+        CarrySave(twosB, ones_, ones_, w[6], w[7]);
+        CarrySave(foursB, twos_, twos_, twosA, twosB);
+        CarrySave(eightsA, fours_, fours_, foursA, foursB);
+        CarrySave(twosA, ones_, ones_, w[8], w[9]);
+        CarrySave(twosB, ones_, ones_, w[10], w[11]);
+        CarrySave(foursA, twos_, twos_, twosA, twosB);
+        CarrySave(twosA, ones_, ones_, w[12], w[13]);
+        CarrySave(twosB, ones_, ones_, w[14], w[15]);
+        CarrySave(foursB, twos_, twos_, twosA, twosB);
+        CarrySave(eightsB, fours_, fours_, foursA, foursB);
+        CarrySave(sixteens, eights_, eights_, eightsA, eightsB);
+        Ripple(sixteens, 4);
+    }
+
+    uint64_t planes_[kCounterBits] = {};
+    uint64_t ones_ = 0;
+    uint64_t twos_ = 0;
+    uint64_t fours_ = 0;
+    uint64_t eights_ = 0;
+    uint64_t group_[kGroup] = {};
+    int filled_ = 0;
+};
+
 // Sum over the lines L = 0 .. lines-1 of the square of the line's count:
 // the steps k whose flag at position trunc(offset[k] + L) is set, the
 // position lying in 0 .. lines-1. This is the direct per-sample rule; it is
@@ -124,7 +207,7 @@ uint64_t ProjectionScore(const std::vector<double>& offset, int32_t lines, const
 
     uint64_t sum = 0;
     for (int32_t block = 0; block < lines; block += 64) {
-        uint64_t planes[kCounterBits] = {};
+        BitCounters counters;
         for (int32_t k = 0; k < steps; ++k) {
             const int32_t lo = std::max(first[static_cast<size_t>(k)], block);
             const int32_t hi = std::min(last[static_cast<size_t>(k)], block + 63);
@@ -134,14 +217,10 @@ uint64_t ProjectionScore(const std::vector<double>& offset, int32_t lines, const
             const int span = hi - lo + 1;
             const uint64_t range = (span == 64 ? ~uint64_t{0} : (uint64_t{1} << span) - 1)
                                    << (lo - block);
-            uint64_t carry =
-                bits.Get64(k, static_cast<int64_t>(block) + shift[static_cast<size_t>(k)]) & range;
-            for (int b = 0; carry != 0 && b < kCounterBits; ++b) {
-                const uint64_t next = planes[b] & carry;
-                planes[b] ^= carry;
-                carry = next;
-            }
+            counters.Add(
+                bits.Get64(k, static_cast<int64_t>(block) + shift[static_cast<size_t>(k)]) & range);
         }
+        const uint64_t* planes = counters.Finish();
         const int32_t end = std::min(lines - block, 64);
         for (int32_t i = 0; i < end; ++i) {
             uint64_t n = extra[static_cast<size_t>(block + i)];

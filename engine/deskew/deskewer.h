@@ -10,7 +10,8 @@
 // Angles inside the estimators are whole degrees 0 .. 179 in the pixel-index
 // space of the mask: a line that advances tan(a) rows per column has angle a.
 // Deskew() maps the result into -89 .. 90, leaves tilts of 3 degrees or less
-// alone and otherwise turns the full-size page by that angle.
+// alone (the destination untouched) and otherwise turns the full-size page
+// by that angle into the destination.
 //
 // The work is split by concern: deskewer.cpp (object, fill colour),
 // margin.cpp (RemoveMargin), measure.cpp (component list), nearest_pairs.cpp
@@ -51,13 +52,19 @@ class Deskewer {
 
     // Estimates the angle into `angle` (normalised to -89 .. 90) and, when
     // its magnitude exceeds 3, turns `src` into `dst` with the colour
-    // rotation; `height` and `width` then hold src's size (and the rotated
-    // size on return). `work` and `workMask` are the page the mask was made
-    // from (for the corner option 0 fill colour). False when no angle could
-    // be estimated or the rotation failed. Timed as "Deskewer::Deskew".
+    // rotation: dst takes src's headers and the turned pixels; `height` and
+    // `width` then hold src's size (and the rotated size on return). `work`
+    // and `workMask` are the page the mask was made from (for the corner
+    // option 0 fill colour). `turning` is set just before dst is first
+    // written; until then dst is as handed in, so after a small tilt, a
+    // failed estimate or an allocation failure during it the caller can tell
+    // that dst still waits for its contents. A refused rotation (false with
+    // `turning` set) gives dst src's headers and leaves its pixels as they
+    // were. False when no angle could be estimated or the rotation failed.
+    // Timed as "Deskewer::Deskew".
     bool Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& work,
                 const PixelMask& workMask, uint16_t& rows, uint16_t& cols, BmpBase::CBitmap24& dst,
-                int& angle, int cornerOption);
+                int& angle, int cornerOption, bool& turning);
 
     // Component estimate, then density refinement around it; both angles in
     // 0 .. 179. Timed as "Deskewer::GetSkewAngles".

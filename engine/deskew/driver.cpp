@@ -8,9 +8,11 @@
 // meaningless seed to the refinement. GetSkewAngles refines the coarse angle
 // by density within +-5 degrees. Deskew prints both angles, maps them from
 // 0 .. 179 to -89 .. 90, leaves tilts of 3 degrees or less alone (the
-// destination already holds the copy of the page) and otherwise turns the
-// full-size page with the colour rotation; for corner option 0 the uncovered
-// area takes the paper's mean colour from the working page.
+// destination untouched; the caller fills it with the unturned page) and
+// otherwise turns the full-size page with the colour rotation, the
+// destination taking the source's headers with the turned size; for corner
+// option 0 the uncovered area takes the paper's mean colour from the working
+// page.
 #include "deskew/deskewer.h"
 #include "diagnostics.h"
 #include "rotator.h"
@@ -62,8 +64,9 @@ bool Deskewer::GetSkewAngles(int& rawAngle, int& angle) {
 
 bool Deskewer::Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& work,
                       const PixelMask& workMask, uint16_t& rows, uint16_t& cols,
-                      BmpBase::CBitmap24& dst, int& angle, int cornerOption) {
+                      BmpBase::CBitmap24& dst, int& angle, int cornerOption, bool& turning) {
     SKEWMEND_TIMED("Deskewer::Deskew");
+    turning = false;
     angle = 0;
     int rawAngle = 0;
     if (!GetSkewAngles(rawAngle, angle)) {
@@ -84,6 +87,11 @@ bool Deskewer::Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& w
     }
     rows = static_cast<uint16_t>(src.height);
     cols = static_cast<uint16_t>(src.width);
+    // The rotation sets only the sizes in the headers; everything else the
+    // turned page carries over from the source.
+    dst.fileHeader = src.fileHeader;
+    dst.infoHeader = src.infoHeader;
+    turning = true;
     return Rotator::Rotate(dst, src, fill, rows, cols, cornerOption, static_cast<double>(angle));
 }
 

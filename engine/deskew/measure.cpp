@@ -11,7 +11,9 @@
 // 0.6 times that of its nearest neighbour is joined to it when it lies within
 // the neighbour's radius (the dot of an i), and left out otherwise (a speck).
 // The joins are resolved on the label plane without renumbering, and the
-// components are measured again.
+// components are measured again. Nearest neighbours are found with
+// NearestCentroid, which gives the full scan's answer without visiting
+// every pair.
 //
 // Every per-pixel loop covers rows 1 .. height - 2 and columns
 // 1 .. lastColumn, the part the labeller visited. Centroid sums are 64-bit,
@@ -23,6 +25,7 @@
 #include "components/connected_comp.h"
 #include "components/equivalence_table.h"
 #include "deskew/deskewer.h"
+#include "deskew/nearest_centroid.h"
 #include "diagnostics.h"
 
 namespace Skewmend {
@@ -32,7 +35,6 @@ namespace {
 constexpr double kTooBigRadiusFactor = 4.0;
 constexpr double kTooHeavyCountFactor = 8.0;
 constexpr double kFragmentRadiusRatio = 0.6;
-constexpr double kNoDistanceYet = 1e38;
 
 enum class Verdict : uint8_t { kKept, kTooBig, kTooHeavy };
 
@@ -115,11 +117,31 @@ void Deskewer::ComputeCentroids(uint32_t n, const BmpBase::Plane32& labels,
                                 uint32_t& validCount) const {
     std::vector<uint64_t> sumRow(n + 1, 0), sumCol(n + 1, 0);
     std::vector<uint32_t> pixels(n + 1, 0);
+    // Consecutive ink pixels mostly share a label: their sums are gathered
+    // in locals and added to the component's totals when the label changes
+    // (integer sums, so the totals are the same in any grouping).
+    uint32_t runLabel = 0;
+    uint64_t runRow = 0;
+    uint64_t runCol = 0;
+    uint32_t runPixels = 0;
+    auto flush = [&] {
+        sumRow[runLabel] += runRow;
+        sumCol[runLabel] += runCol;
+        pixels[runLabel] += runPixels;
+    };
     ForEachInkPixel(mask, height, width, lastColumn, labels, [&](int32_t y, int32_t x, uint32_t l) {
-        sumRow[l] += static_cast<uint64_t>(y);
-        sumCol[l] += static_cast<uint64_t>(x);
-        pixels[l] += 1;
+        if (l != runLabel) {
+            flush();
+            runLabel = l;
+            runRow = 0;
+            runCol = 0;
+            runPixels = 0;
+        }
+        runRow += static_cast<uint64_t>(y);
+        runCol += static_cast<uint64_t>(x);
+        runPixels += 1;
     });
+    flush();
     centroid.assign(n + 1, Point{});
     count.assign(n + 1, 0);
     validCount = 0;
@@ -136,14 +158,29 @@ void Deskewer::ComputeCentroids(uint32_t n, const BmpBase::Plane32& labels,
 void Deskewer::ComputeRadii(uint32_t n, const BmpBase::Plane32& labels,
                             const std::vector<Point>& centroid, std::vector<double>& radius) const {
     radius.assign(n + 1, 0.0);
+    // The largest squared distance of a run of pixels of one label is kept
+    // in a local and stored when the label changes; a maximum does not
+    // depend on the order its values are seen in.
+    uint32_t runLabel = 0;
+    double runMax = 0.0;
+    double runRow = centroid[0].row;
+    double runCol = centroid[0].column;
     ForEachInkPixel(mask, height, width, lastColumn, labels, [&](int32_t y, int32_t x, uint32_t l) {
-        const double dx = x - centroid[l].column;
-        const double dy = y - centroid[l].row;
+        if (l != runLabel) {
+            radius[runLabel] = runMax;
+            runLabel = l;
+            runMax = radius[l];
+            runRow = centroid[l].row;
+            runCol = centroid[l].column;
+        }
+        const double dx = x - runCol;
+        const double dy = y - runRow;
         const double d2 = dx * dx + dy * dy;
-        if (d2 > radius[l]) {
-            radius[l] = d2;
+        if (d2 > runMax) {
+            runMax = d2;
         }
     });
+    radius[runLabel] = runMax;
     for (double& r : radius) {
         r = std::sqrt(r);
     }
@@ -210,24 +247,14 @@ void Deskewer::MergeComponents(const std::vector<Point>& centroid, uint32_t n,
                                std::vector<bool>& marked) const {
     EquivalenceTable table(kMaxComponents);
     marked.resize(n + 1, false);
+    const NearestCentroid nearest(centroid, [&](size_t m) { return count[m] != 0; });
     for (uint32_t k = 0; k <= n; ++k) {
         if (count[k] == 0) {
             continue;
         }
-        double best = kNoDistanceYet;
-        uint32_t j = k;
-        for (uint32_t m = 0; m <= n; ++m) {
-            if (m == k || count[m] == 0) {
-                continue;
-            }
-            const double dCol = centroid[m].column - centroid[k].column;
-            const double dRow = centroid[m].row - centroid[k].row;
-            const double d2 = dCol * dCol + dRow * dRow;
-            if (d2 < best) {
-                best = d2;
-                j = m;
-            }
-        }
+        double best = 0.0;
+        const auto j = static_cast<uint32_t>(nearest.Nearest(
+            k, [](size_t) { return true; }, k, best));
         if (j == k) {
             continue;
         }

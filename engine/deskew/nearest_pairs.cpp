@@ -12,10 +12,14 @@
 // is smoothed with a pointed kernel exp(-3 |o| / 22) over offsets -21 .. 21;
 // the bin with the highest smoothed weight is the estimate, the smallest
 // angle winning ties. A neighbour whose centroid coincides with the
-// component's own has no direction and contributes nothing.
+// component's own has no direction and contributes nothing. The nearest
+// neighbour is the one a scan of all components in order would find (the
+// lowest index among equally near ones); NearestCentroid finds it without
+// visiting every pair.
 #include <cmath>
 
 #include "deskew/deskewer.h"
+#include "deskew/nearest_centroid.h"
 #include "diagnostics.h"
 #include "portable_math.h"
 #include "rotator.h"
@@ -26,7 +30,6 @@ namespace {
 
 constexpr int kHistogramBins = 180;
 constexpr int kKernelHalfWidth = 21;
-constexpr double kNoDistanceYet = 1e38;
 
 }  // namespace
 
@@ -41,24 +44,15 @@ bool Deskewer::GetNearestPairAngles(const std::vector<Point>& centroids,
     weights.clear();
     const double pi = Rotator::kPi;
     const size_t n = centroids.size();
+    const NearestCentroid finder(centroids, [](size_t) { return true; });
     for (size_t i = 0; i < n; ++i) {
         const uint32_t c = pixelCounts[i];
         const auto lower = static_cast<uint32_t>(0.25 * c + 0.5);
         const auto upper = static_cast<uint64_t>(4.0 * c + 0.5);
-        double best = kNoDistanceYet;
-        size_t nearest = n;
-        for (size_t j = 0; j < n; ++j) {
-            if (j == i || pixelCounts[j] < lower || pixelCounts[j] > upper) {
-                continue;
-            }
-            const double dCol = centroids[j].column - centroids[i].column;
-            const double dRow = centroids[j].row - centroids[i].row;
-            const double d2 = dCol * dCol + dRow * dRow;
-            if (d2 < best) {
-                best = d2;
-                nearest = j;
-            }
-        }
+        double best = 0.0;
+        const size_t nearest = finder.Nearest(
+            i, [&](size_t j) { return pixelCounts[j] >= lower && pixelCounts[j] <= upper; }, n,
+            best);
         if (nearest == n) {
             continue;
         }

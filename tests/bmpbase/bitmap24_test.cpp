@@ -67,9 +67,52 @@ TEST(Bitmap24, AllocateReusesALargerBufferAndClearsIt) {
     }
 }
 
+// Widths with 1, 2, 3 and no padding bytes per row, in a reused dirty
+// buffer and in a new one. The pixel bytes are left for the caller.
+class AllocateForOverwrite : public testing::TestWithParam<uint32_t> {};
+
+TEST_P(AllocateForOverwrite, ClearsTheRowPaddingOfAReusedDirtyBuffer) {
+    const uint32_t cols = GetParam();
+    CBitmap24 bmp;
+    bmp.infoHeader.biSizeImage = 77;
+    bmp.Allocate(40, 40);
+    uint8_t* first = bmp.pixels;
+    std::memset(bmp.pixels, 0xAB, bmp.pixelBytes);
+    bmp.AllocateForOverwrite(6, cols);
+    EXPECT_EQ(bmp.pixels, first);
+    EXPECT_EQ(bmp.height, 6u);
+    EXPECT_EQ(bmp.width, cols);
+    EXPECT_EQ(bmp.stride, CBitmap24::StrideFor(cols));
+    EXPECT_EQ(bmp.pixelBytes, 6 * bmp.stride);
+    EXPECT_EQ(bmp.infoHeader.biHeight, 6);
+    EXPECT_EQ(bmp.infoHeader.biWidth, static_cast<int32_t>(cols));
+    EXPECT_EQ(bmp.infoHeader.biSizeImage, 77u);
+    for (uint32_t i = 0; i < bmp.pixelBytes; ++i) {
+        if (i % bmp.stride >= 3 * cols) {
+            ASSERT_EQ(bmp.pixels[i], 0) << i;
+        }
+    }
+}
+
+TEST_P(AllocateForOverwrite, ClearsTheRowPaddingOfANewBuffer) {
+    const uint32_t cols = GetParam();
+    CBitmap24 bmp;
+    bmp.AllocateForOverwrite(300, cols + 1000);
+    ASSERT_EQ(bmp.pixelBytes, 300 * CBitmap24::StrideFor(cols + 1000));
+    for (uint32_t r = 0; r < bmp.height; ++r) {
+        for (uint32_t i = 3 * bmp.width; i < bmp.stride; ++i) {
+            ASSERT_EQ(bmp.PixelAt(r, 0)[i], 0) << r << " " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, AllocateForOverwrite, testing::Values(1u, 2u, 3u, 4u, 5u));
+
 TEST(Bitmap24, AllocateOfAnUnrepresentableSizeThrowsInsteadOfWrapping) {
     CBitmap24 bmp;
     EXPECT_THROW(bmp.Allocate(65535, 65535), std::bad_alloc);
+    EXPECT_EQ(bmp.pixels, nullptr);
+    EXPECT_THROW(bmp.AllocateForOverwrite(65535, 65535), std::bad_alloc);
     EXPECT_EQ(bmp.pixels, nullptr);
 }
 

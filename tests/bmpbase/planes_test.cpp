@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "test_support.h"
 
 using namespace BmpBase;
@@ -21,6 +24,42 @@ TEST(Planes, GreyIsTheTruncatedMeanOfTheChannels) {
     EXPECT_EQ(grey.rows[0][0], 20);
     EXPECT_EQ(grey.rows[0][1], 255);
     EXPECT_EQ(grey.rows[0][2], 0);
+}
+
+// Rows of every width up to a few blocks of 16 pixels, random bytes, and a
+// row holding every channel sum 0 .. 765: the grey level must be the plain
+// (blue + green + red) / 3 everywhere, whichever path computed it.
+TEST(Planes, GreyMatchesThePlainMeanAtEveryWidthAndSum) {
+    std::mt19937 rng(7u);
+    for (uint32_t cols = 1; cols <= 70; ++cols) {
+        CBitmap24 bmp;
+        bmp.Allocate(3, cols);
+        for (uint32_t i = 0; i < bmp.pixelBytes; ++i) {
+            bmp.pixels[i] = static_cast<uint8_t>(rng());
+        }
+        GreyImage grey;
+        GetGreyImage(bmp, grey);
+        for (uint32_t r = 0; r < bmp.height; ++r) {
+            for (uint32_t c = 0; c < cols; ++c) {
+                const uint8_t* p = bmp.PixelAt(r, c);
+                ASSERT_EQ(grey.rows[r][c], (p[0] + p[1] + p[2]) / 3)
+                    << cols << " " << r << " " << c;
+            }
+        }
+    }
+    CBitmap24 sums;
+    sums.Allocate(1, 766);
+    for (uint32_t s = 0; s <= 765; ++s) {
+        uint8_t* p = sums.PixelAt(0, s);
+        p[0] = static_cast<uint8_t>(std::min(s, 255u));
+        p[1] = static_cast<uint8_t>(std::min(s - p[0], 255u));
+        p[2] = static_cast<uint8_t>(s - p[0] - p[1]);
+    }
+    GreyImage grey;
+    GetGreyImage(sums, grey);
+    for (uint32_t s = 0; s <= 765; ++s) {
+        ASSERT_EQ(grey.rows[0][s], s / 3) << s;
+    }
 }
 
 TEST(Planes, ChannelsComeFromTheirBytes) {

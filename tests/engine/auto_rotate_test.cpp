@@ -35,6 +35,20 @@ bool SamePixels(const CBitmap24& a, const CBitmap24& b) {
            std::memcmp(a.pixels, b.pixels, a.pixelBytes) == 0;
 }
 
+bool SameHeaders(const CBitmap24& a, const CBitmap24& b) {
+    return std::memcmp(&a.fileHeader, &b.fileHeader, sizeof a.fileHeader) == 0 &&
+           std::memcmp(&a.infoHeader, &b.infoHeader, sizeof a.infoHeader) == 0;
+}
+
+// Header fields that no computation sets, so they show where a result's
+// headers came from.
+void MarkHeaders(CBitmap24& bmp, int32_t pelsPerMeter) {
+    bmp.fileHeader.bfReserved1 = static_cast<uint16_t>(pelsPerMeter);
+    bmp.infoHeader.biXPelsPerMeter = pelsPerMeter;
+    bmp.infoHeader.biYPelsPerMeter = pelsPerMeter + 1;
+    bmp.infoHeader.biClrImportant = 3;
+}
+
 // FNV-1a over the size and the pixel bytes.
 uint64_t Fingerprint(const CBitmap24& bmp) {
     uint64_t h = 1469598103934665603ull;
@@ -130,6 +144,7 @@ TEST_P(AutoRotateFailureTest, LeavesTheCopyOfThePageAndAngleZero) {
     EXPECT_EQ(r.log, GetParam().log);
     EXPECT_EQ(r.angle, 0);
     EXPECT_TRUE(SamePixels(dst, src));
+    EXPECT_TRUE(SameHeaders(dst, src));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -152,6 +167,51 @@ INSTANTIATE_TEST_SUITE_P(
                         return page;
                     }}),
     [](const testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+
+// The destination's previous contents must never show through: an empty
+// one, one with a smaller buffer and one with a larger buffer than the
+// result needs (the larger is reused without being cleared first).
+class AutoRotateDestinationTest : public testing::TestWithParam<uint32_t> {
+  protected:
+    CBitmap24 PreviousDestination() const {
+        CBitmap24 dst;
+        if (GetParam() > 0) {
+            dst = TestSupport::SolidBitmap(GetParam(), GetParam(), 1, 2, 3);
+        }
+        MarkHeaders(dst, 77);
+        return dst;
+    }
+};
+
+TEST_P(AutoRotateDestinationTest, SmallTiltLeavesAnExactCopyWithTheSourceHeaders) {
+    CBitmap24 src = TestSupport::TextPage(600, 500, -2.4, 13);
+    MarkHeaders(src, 11811);
+    CBitmap24 dst = PreviousDestination();
+    const AutoRun r = Auto(src, dst);
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_EQ(r.log, "Otsu!\nRaw angle = 0\nAngle = 178\nNo need to rotate\n");
+    EXPECT_EQ(r.angle, -2);
+    EXPECT_TRUE(SamePixels(dst, src));
+    EXPECT_TRUE(SameHeaders(dst, src));
+}
+
+TEST_P(AutoRotateDestinationTest, TurnedPageKeepsTheSourceHeadersWithItsNewSize) {
+    CBitmap24 src = TestSupport::TextPage(400, 360, 7.3, 11);
+    MarkHeaders(src, 11811);
+    CBitmap24 dst = PreviousDestination();
+    const AutoRun r = Auto(src, dst);
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_EQ(r.angle, 7);
+    EXPECT_EQ(Fingerprint(dst), 0x27db39f8cdbef121ull);  // the golden "Small" page
+    EXPECT_EQ(dst.infoHeader.biWidth, static_cast<int32_t>(dst.width));
+    EXPECT_EQ(dst.infoHeader.biHeight, static_cast<int32_t>(dst.height));
+    CBitmap24 expectedHeaders = src;
+    expectedHeaders.infoHeader.biWidth = dst.infoHeader.biWidth;
+    expectedHeaders.infoHeader.biHeight = dst.infoHeader.biHeight;
+    EXPECT_TRUE(SameHeaders(dst, expectedHeaders));
+}
+
+INSTANTIATE_TEST_SUITE_P(PreviousSize, AutoRotateDestinationTest, testing::Values(0u, 5u, 700u));
 
 TEST(AutoRotate, RefusesMissingArgumentsAndSourceAsDestination) {
     CBitmap24 page = TestSupport::TextPage(100, 100, 5.0);

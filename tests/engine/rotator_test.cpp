@@ -177,6 +177,38 @@ TEST(Rotator, ChannelFormMatchesTheColourFormWithWhiteCorners) {
     }
 }
 
+// Both forms write every byte of the target, so a reused buffer full of
+// stale bytes gives the same picture as a fresh one.
+TEST(Rotator, ReusedDirtyTargetGivesTheSameBytesAsAFreshOne) {
+    const CBitmap24 src = TestSupport::PatternBitmap(37, 53);
+    const uint8_t fill[3] = {10, 20, 30};
+    for (double angle : {0.0, 7.0, -12.25, 45.0, 90.0, 200.0}) {
+        for (int corner : {0, 1, 2}) {
+            CBitmap24 fresh;
+            CBitmap24 dirty = TestSupport::SolidBitmap(120, 120, 0xAB, 0xCD, 0xEF);
+            uint16_t h = 37, w = 53;
+            ASSERT_TRUE(Rotator::Rotate(fresh, src, fill, h, w, corner, angle));
+            h = 37;
+            w = 53;
+            ASSERT_TRUE(Rotator::Rotate(dirty, src, fill, h, w, corner, angle));
+            ASSERT_EQ(dirty.pixelBytes, fresh.pixelBytes);
+            EXPECT_EQ(0, std::memcmp(dirty.pixels, fresh.pixels, fresh.pixelBytes))
+                << angle << " " << corner;
+            if (corner == 0) {
+                continue;
+            }
+            CBitmap24 freshChannels;
+            CBitmap24 dirtyChannels = TestSupport::SolidBitmap(120, 120, 0xAB, 0xCD, 0xEF);
+            ASSERT_TRUE(Rotator::RotateByChannels(freshChannels, src, corner, angle));
+            ASSERT_TRUE(Rotator::RotateByChannels(dirtyChannels, src, corner, angle));
+            ASSERT_EQ(dirtyChannels.pixelBytes, freshChannels.pixelBytes);
+            EXPECT_EQ(0, std::memcmp(dirtyChannels.pixels, freshChannels.pixels,
+                                     freshChannels.pixelBytes))
+                << angle << " " << corner;
+        }
+    }
+}
+
 TEST(Rotator, DegenerateSizesAndAnglesStayInsideTheSource) {
     for (uint32_t side : {0u, 1u, 2u}) {
         CBitmap24 src = TestSupport::PatternBitmap(side, side + 1);

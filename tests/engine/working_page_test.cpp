@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "test_support.h"
 
@@ -29,6 +30,31 @@ TEST(WorkingPage, LargePagesKeepEverySecondRowAndColumn) {
             // Padding bytes stay zero.
             for (uint32_t b = 3 * half.width; b < half.stride; ++b) {
                 ASSERT_EQ(half.PixelAt(r, 0)[b], 0) << r;
+            }
+        }
+    }
+}
+
+// Random bytes at widths that leave every remainder of the eight-pixel
+// blocks, compared pixel by pixel with the source; the padding stays zero.
+TEST(WorkingPage, EveryRowRemainderCopiesTheSourcePixelsExactly) {
+    std::mt19937 rng(11u);
+    for (uint32_t cols = 2048; cols <= 2066; ++cols) {
+        CBitmap24 page;
+        page.Allocate(513, cols);
+        for (uint32_t i = 0; i < page.pixelBytes; ++i) {
+            page.pixels[i] = static_cast<uint8_t>(rng());
+        }
+        const WorkingPage working(page);
+        ASSERT_TRUE(working.IsReduced());
+        const CBitmap24& half = working.Page();
+        for (uint32_t r = 0; r < half.height; ++r) {
+            for (uint32_t c = 0; c < half.width; ++c) {
+                ASSERT_EQ(0, std::memcmp(half.PixelAt(r, c), page.PixelAt(2 * r, 2 * c), 3))
+                    << cols << " at " << r << "," << c;
+            }
+            for (uint32_t b = 3 * half.width; b < half.stride; ++b) {
+                ASSERT_EQ(half.PixelAt(r, 0)[b], 0) << cols << " row " << r;
             }
         }
     }

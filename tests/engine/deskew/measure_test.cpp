@@ -2,8 +2,10 @@
 // components, merging of fragments, and the kept list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <random>
 
 #include "deskew_test_support.h"
 
@@ -150,5 +152,95 @@ INSTANTIATE_TEST_SUITE_P(
                     // The two parts of the dot-and-bar pair merge into one.
                     TooFewCase{"MergedIntoOne", {{20, 22, 10, 29}, {16, 17, 19, 20}}}),
     [](const testing::TestParamInfo<TooFewCase>& p) { return std::string(p.param.name); });
+
+}  // namespace
+
+namespace {
+
+// Plain per-pixel measurement over the label plane, kept as the reference:
+// every ink pixel the labeller covered adds to its own label's totals.
+struct PlainMeasures {
+    std::vector<Point> centroid;
+    std::vector<uint32_t> count;
+    std::vector<double> radius;
+};
+
+PlainMeasures MeasurePlainly(const Skewmend::Deskewer& d, const BmpBase::Plane32& labels,
+                             uint32_t n) {
+    std::vector<uint64_t> sumRow(n + 1, 0), sumCol(n + 1, 0);
+    PlainMeasures m;
+    m.count.assign(n + 1, 0);
+    m.centroid.assign(n + 1, Point{});
+    m.radius.assign(n + 1, 0.0);
+    const int32_t lastCol = std::min<int32_t>(static_cast<int32_t>(d.lastColumn), d.width - 1);
+    auto each = [&](auto visit) {
+        for (int32_t y = 1; y <= d.height - 2; ++y) {
+            for (int32_t x = 1; x <= lastCol; ++x) {
+                if (d.mask[static_cast<size_t>(y) * d.width + static_cast<size_t>(x)]) {
+                    visit(y, x, labels.rows[y][x]);
+                }
+            }
+        }
+    };
+    each([&](int32_t y, int32_t x, uint32_t l) {
+        sumRow[l] += static_cast<uint64_t>(y);
+        sumCol[l] += static_cast<uint64_t>(x);
+        m.count[l] += 1;
+    });
+    for (uint32_t k = 1; k <= n; ++k) {
+        if (m.count[k] > 0) {
+            m.centroid[k].row = static_cast<double>(sumRow[k]) / m.count[k];
+            m.centroid[k].column = static_cast<double>(sumCol[k]) / m.count[k];
+        }
+    }
+    m.count[0] = 0;
+    each([&](int32_t y, int32_t x, uint32_t l) {
+        const double dx = x - m.centroid[l].column;
+        const double dy = y - m.centroid[l].row;
+        m.radius[l] = std::max(m.radius[l], dx * dx + dy * dy);
+    });
+    for (double& r : m.radius) {
+        r = std::sqrt(r);
+    }
+    return m;
+}
+
+class MeasureRandom : public testing::TestWithParam<int> {};
+
+// Random masks from sparse specks to dense blobs: centroids, counts and
+// radii equal the plain per-pixel rule bit for bit.
+TEST_P(MeasureRandom, CentroidsAndRadiiMatchThePlainRule) {
+    std::mt19937 rng(static_cast<uint32_t>(GetParam()) * 7919u + 3u);
+    const auto rows = static_cast<uint16_t>(20 + rng() % 120);
+    const auto cols = static_cast<uint16_t>(20 + rng() % 160);
+    MaskCanvas canvas(rows, cols);
+    const auto density = static_cast<uint32_t>(2 + rng() % 60);
+    for (int32_t r = 0; r < rows; ++r) {
+        for (int32_t c = 0; c < cols; ++c) {
+            if (rng() % 100 < density) {
+                canvas.Ink(r, c);
+            }
+        }
+    }
+    const auto d = DeskewTest::MakeDeskewer(canvas);
+    BmpBase::Plane32 labels;
+    uint32_t n = 0;
+    d->LabelComponents(labels, n);
+    std::vector<Point> centroid;
+    std::vector<uint32_t> count;
+    std::vector<double> radius;
+    uint32_t valid = 0;
+    d->ComputeCentroids(n, labels, centroid, count, valid);
+    d->ComputeRadii(n, labels, centroid, radius);
+    const PlainMeasures plain = MeasurePlainly(*d, labels, n);
+    for (uint32_t k = 1; k <= n; ++k) {
+        ASSERT_EQ(count[k], plain.count[k]) << k;
+        ASSERT_EQ(centroid[k].row, plain.centroid[k].row) << k;
+        ASSERT_EQ(centroid[k].column, plain.centroid[k].column) << k;
+        ASSERT_EQ(radius[k], plain.radius[k]) << k;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, MeasureRandom, testing::Range(0, 24));
 
 }  // namespace

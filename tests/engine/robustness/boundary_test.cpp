@@ -3,12 +3,14 @@
 // cannot be allocated (std::bad_alloc turned into false and a log line).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "allocation_limit.h"
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/size_limits.h"
 #include "skewmend.h"
+#include "synthetic_page.h"
 #include "test_support.h"
 
 using BmpBase::CBitmap24;
@@ -130,4 +132,71 @@ TEST(AllocationFailure, ExportsReportItAndReturnFalse) {
     EXPECT_FALSE(TestSupport::FileExists(out));
     // The engine works normally once memory is there again.
     EXPECT_TRUE(_ManualRotate(&page, &dst, 10.0, 2));
+}
+
+namespace {
+
+struct LimitedRun {
+    bool ok = true;
+    bool refused = false;
+    int angle = 12345;
+    std::string log;
+};
+
+LimitedRun AutoRotateWithin(size_t maxBytes, const CBitmap24& src, CBitmap24& dst) {
+    LimitedRun r;
+    TestSupport::AllocationLimit limit(maxBytes);
+    CaptureStdout();
+    r.ok = _AutoRotate(&src, &dst, 2, &r.angle);
+    r.log = GetCapturedStdout();
+    r.refused = TestSupport::AllocationLimit::Refused();
+    return r;
+}
+
+}  // namespace
+
+// Ink in two opposite corners keeps the estimate's label plane (4 bytes a
+// pixel) uncropped, so it needs more than the page's 3 bytes a pixel: a limit
+// between the two fails the estimate while the copy of the page still fits.
+TEST(AllocationFailure, DuringTheEstimateTheDestinationGetsTheUnturnedPage) {
+    if (!TestSupport::AllocationLimit::ReachesTheLibrary()) {
+        GTEST_SKIP() << "the engine library allocates through its own runtime here";
+    }
+    CBitmap24 src = TestSupport::TextPage(400, 360, 8.0);
+    for (uint32_t r : {0u, 1u, 398u, 399u}) {
+        std::memset(src.PixelAt(r, r < 2 ? 0 : 358), 0, 6);
+    }
+    src.infoHeader.biXPelsPerMeter = 11811;
+    CBitmap24 dst = TestSupport::SolidBitmap(3, 3, 1, 2, 3);
+    const LimitedRun r = AutoRotateWithin(src.pixelBytes + src.pixelBytes / 8, src, dst);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.refused);
+    EXPECT_EQ(r.log, "Otsu!\nNot enough memory for _AutoRotate\n");
+    EXPECT_EQ(r.angle, 0);
+    ASSERT_EQ(dst.pixelBytes, src.pixelBytes);
+    EXPECT_EQ(std::memcmp(dst.pixels, src.pixels, src.pixelBytes), 0);
+    EXPECT_EQ(dst.height, src.height);
+    EXPECT_EQ(dst.width, src.width);
+    EXPECT_EQ(std::memcmp(&dst.infoHeader, &src.infoHeader, sizeof src.infoHeader), 0);
+}
+
+// A turned page needs a larger buffer than the page; when that one cannot be
+// had the destination is left empty, carrying the source's headers.
+TEST(AllocationFailure, DuringTheTurnTheDestinationIsLeftEmpty) {
+    if (!TestSupport::AllocationLimit::ReachesTheLibrary()) {
+        GTEST_SKIP() << "the engine library allocates through its own runtime here";
+    }
+    CBitmap24 src = TestSupport::TextPage(400, 360, 8.0);
+    src.infoHeader.biXPelsPerMeter = 11811;
+    CBitmap24 dst;
+    const LimitedRun r = AutoRotateWithin(src.pixelBytes + src.pixelBytes / 8, src, dst);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.refused);
+    EXPECT_EQ(r.log, "Otsu!\nRaw angle = 8\nAngle = 8\nNot enough memory for _AutoRotate\n");
+    EXPECT_EQ(r.angle, 8);
+    EXPECT_EQ(dst.pixels, nullptr);
+    EXPECT_EQ(dst.pixelBytes, 0u);
+    EXPECT_EQ(dst.height, 0u);
+    EXPECT_EQ(dst.width, 0u);
+    EXPECT_EQ(std::memcmp(&dst.infoHeader, &src.infoHeader, sizeof src.infoHeader), 0);
 }
