@@ -12,14 +12,14 @@
 #include <memory>
 #include <sstream>
 
-#include "binarizer/binarizer.h"
 #include "bmpbase/planes.h"
-#include "components/connected_comp.h"
-#include "deskew/deskewer.h"
-#include "rotator.h"
-#include "skewmend.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/components/connected_comp.h"
+#include "engine/deskew/deskewer.h"
+#include "engine/pipeline.h"
+#include "engine/rotator.h"
+#include "engine/skewmend.h"
 #include "synthetic_page.h"
-#include "working_page.h"
 
 namespace {
 
@@ -36,15 +36,19 @@ class QuietLog {
     std::streambuf* saved_;
 };
 
-// Everything the pipeline has made of one page before each stage.
+// A page and everything the pipeline has made of it before each stage.
 struct Prepared {
+    explicit Prepared(uint32_t rows, uint32_t cols)
+        : page(TestSupport::TextPage(rows, cols, kBenchTiltDeg, 3)), analysis(page) {}
+
     BmpBase::CBitmap24 page;
-    BmpBase::CBitmap24 work;  // half size
-    BmpBase::GreyImage grey;
-    Skewmend::PixelMask mask;
-    uint16_t height = 0;
-    uint16_t width = 0;
-    uint8_t background = 0;
+    Skewmend::PreparedPage analysis;  // half-size working page, grey, Otsu
+    const BmpBase::CBitmap24& work = analysis.working.Page();
+    const BmpBase::GreyImage& grey = analysis.grey;
+    const Skewmend::PixelMask& mask = analysis.mask;
+    const uint16_t& height = analysis.height;
+    const uint16_t& width = analysis.width;
+    const uint8_t& background = analysis.backgroundGrey;
 };
 
 const Prepared& PreparedPage(int dpi) {
@@ -53,23 +57,7 @@ const Prepared& PreparedPage(int dpi) {
     std::unique_ptr<Prepared>& slot = cache[index];
     if (!slot) {
         QuietLog quiet;
-        slot = std::make_unique<Prepared>();
-        const uint32_t rows = 1754u << index;
-        const uint32_t cols = 1240u << index;
-        slot->page = TestSupport::TextPage(rows, cols, kBenchTiltDeg, 3);
-        slot->work.Allocate(rows / 2, cols / 2);
-        for (uint32_t r = 0; r < rows / 2; ++r) {
-            for (uint32_t c = 0; c < cols / 2; ++c) {
-                const uint8_t* from = slot->page.PixelAt(2 * r, 2 * c);
-                uint8_t* to = slot->work.PixelAt(r, c);
-                to[0] = from[0];
-                to[1] = from[1];
-                to[2] = from[2];
-            }
-        }
-        BmpBase::GetGreyImage(slot->work, slot->grey);
-        Skewmend::Binarizer binarizer(slot->grey);
-        binarizer.Binarize("otsu", slot->mask, slot->height, slot->width, slot->background);
+        slot = std::make_unique<Prepared>(1754u << index, 1240u << index);
     }
     return *slot;
 }
@@ -128,7 +116,7 @@ void BM_StageOtsu(benchmark::State& state) {
         Skewmend::PixelMask mask;
         uint16_t h = 0, w = 0;
         uint8_t background = 0;
-        binarizer.Binarize("otsu", mask, h, w, background);
+        binarizer.Binarize(Skewmend::BinarizeMethod::kOtsu, mask, h, w, background);
         benchmark::DoNotOptimize(background);
     }
 }

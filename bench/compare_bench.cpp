@@ -20,11 +20,8 @@
 #include <string>
 
 #include "bench_pages.h"
-#include "binarizer/binarizer.h"
-#include "bmpbase/planes.h"
-#include "deskew/deskewer.h"
-#include "skewmend.h"
-#include "working_page.h"
+#include "engine/pipeline.h"
+#include "engine/skewmend.h"
 
 namespace {
 
@@ -89,22 +86,8 @@ void BM_Estimate_Ours(benchmark::State& state) {
     page.Read(PageFile(Dpi(state)).c_str());
     QuietLog quiet;
     for (auto _ : state) {
-        const Skewmend::WorkingPage working(page);
-        BmpBase::GreyImage grey;
-        BmpBase::GetGreyImage(working.Page(), grey);
-        Skewmend::PixelMask mask;
-        uint16_t height = 0;
-        uint16_t width = 0;
-        uint8_t background = 0;
-        {
-            Skewmend::Binarizer binarizer(grey);
-            binarizer.Binarize("otsu", mask, height, width, background);
-        }
-        Skewmend::Deskewer deskewer(mask, grey, background, height, width);
-        int raw = 0;
-        int angle = 0;
-        benchmark::DoNotOptimize(deskewer.GetSkewAngles(raw, angle));
-        benchmark::DoNotOptimize(angle);
+        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(page, {});
+        benchmark::DoNotOptimize(analysis.angle);
     }
 }
 

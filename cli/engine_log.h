@@ -1,14 +1,13 @@
-// Where the engine's log lines go. The engine writes them to std::cout; the
-// tool's own reports also belong on standard output, and scripts reading a
-// JSON or CSV report must find nothing else there. RouteEngineLog points
-// std::cout at standard error (--verbose) or at nothing, and returns the
-// original standard-output buffer for the report stream.
+// Where the engine's log lines go. The engine writes them to standard output
+// unless told otherwise; the tool's own reports belong on standard output,
+// and scripts reading a JSON or CSV report must find nothing else there.
+// RouteEngineLog sends the engine's lines to standard error (--verbose) or
+// discards them, for the rest of the process (the engine's timers print
+// their summary after main has returned).
 #pragma once
-
-#include <streambuf>
 
 namespace Cli {
 
-std::streambuf* RouteEngineLog(bool verbose);
+void RouteEngineLog(bool verbose);
 
 }  // namespace Cli

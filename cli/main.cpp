@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::cout.flush();
-    std::ostream report(Cli::RouteEngineLog(options.verbose));
+    Cli::RouteEngineLog(options.verbose);
+    std::ostream& report = std::cout;
     Cli::ReportWriter writer(options.format, report, Cli::CommandName(options.command),
                              Cli::ReportColumns(options));
     writer.Begin();

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/corner_fill.h"
+
 namespace Cli {
 
 enum class Command { kNone, kAuto, kRotate, kEstimate, kHelp, kVersion };
 enum class ReportFormat { kText, kJson, kCsv };
 // What fills the area a turned page no longer covers.
-enum class Corner { kWhite, kBlack, kPaper };
+using Corner = Skewmend::CornerFill;
 
 struct Options {
     Command command = Command::kNone;

@@ -1,25 +1,22 @@
-// auto calls _AutoRotate, rotate _ManualRotate (the engine's exports, as the
-// desktop program uses them) by the task's angle (--angle, or a report's
-// row for --from-report, whose skipped rows are never loaded), except that
-// rotate with black corners uses the engine's colour rotation, because the
-// manual export fills corners white for either option; estimate stops
-// after the analysis. A page that
-// auto leaves unturned is not re-encoded when its output keeps the input's
-// format: the input file is copied byte for byte (or, in place, left alone),
-// so a JPEG loses nothing by passing through the tool. With --precise, auto
-// and estimate go through the engine's precise mode instead: a fractional
-// angle with a confidence, and pages it is not sure about kept as they were.
+// Every command goes through the engine's internal interface
+// (engine/pipeline.h): auto analyses the page and, when the small-tilt rule
+// says so, turns it by the whole-degree angle, as _AutoRotate does; rotate
+// turns it by the task's angle (--angle, or a report's row for
+// --from-report, whose skipped rows are never loaded) with white or black
+// corners; estimate stops after the analysis. A page that auto leaves
+// unturned is not re-encoded when its output keeps the input's format: the
+// input file is copied byte for byte (or, in place, left alone), so a JPEG
+// loses nothing by passing through the tool. With --precise, auto and
+// estimate add the engine's precise decision: a fractional angle with a
+// confidence, and pages it is not sure about kept as they were.
 #include "page_jobs.h"
 
 #include <chrono>
 #include <new>
 
-#include "bmpbase/size_limits.h"
-#include "deskew/precise.h"
-#include "page_io.h"
-#include "rotator.h"
-#include "skew_estimate.h"
-#include "skewmend.h"
+#include "cli/page_io.h"
+#include "engine/deskew/precise.h"
+#include "engine/pipeline.h"
 
 namespace Cli {
 
@@ -31,18 +28,6 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-int CornerOption(Corner corner) {
-    switch (corner) {
-        case Corner::kPaper:
-            return 0;
-        case Corner::kBlack:
-            return 1;
-        case Corner::kWhite:
-            break;
-    }
-    return 2;
 }
 
 PageResult Begin(const PageTask& task) {
@@ -109,7 +94,7 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     Skewmend::PreciseEstimate e;
     const auto start = Clock::now();
     const Skewmend::PreciseAction action = Skewmend::PreciseDeskew::Apply(
-        src, dst, CornerOption(options.corner), options.minConfidence, options.minAngle, e);
+        src, dst, static_cast<int>(options.corner), options.minConfidence, options.minAngle, e);
     r.processMs = MsSince(start);
     r.precise = true;
     r.confidence = e.confidence;
@@ -178,19 +163,23 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         if (!Load(task, src, format, r)) {
             return false;
         }
-        CBitmap24 dst;
-        int angle = 0;
         const auto start = Clock::now();
-        const bool rotated = _AutoRotate(&src, &dst, CornerOption(options.corner), &angle);
+        Skewmend::AnalysisOptions asked;
+        asked.paperColour = options.corner == Corner::kPaper;
+        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
+        CBitmap24 dst;
+        const bool ok = analysis.found &&
+                        (!analysis.turns || Skewmend::TurnPage(src, analysis.angle, options.corner,
+                                                               analysis.paper, dst));
         r.processMs = MsSince(start);
-        if (!rotated) {
+        if (!ok) {
             r.error = task.input + kNoSkew;
             return false;
         }
         r.hasAngle = true;
-        r.angle = angle;
-        r.turned = angle > kMaxTiltLeftUnturnedDeg || angle < -kMaxTiltLeftUnturnedDeg;
-        return WriteOutcome(task, options, src, dst, format, r);
+        r.angle = analysis.angle;
+        r.turned = analysis.turns;
+        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
     });
 }
 
@@ -210,19 +199,7 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
         }
         CBitmap24 dst;
         const auto start = Clock::now();
-        bool rotated = false;
-        if (options.corner == Corner::kBlack) {
-            // The manual export fills the corners white whatever it is asked;
-            // the colour rotation of the automatic path honours black.
-            const uint8_t unused[3] = {0, 0, 0};
-            uint16_t rows = static_cast<uint16_t>(src.height);
-            uint16_t cols = static_cast<uint16_t>(src.width);
-            rotated = BmpBase::SizeIsSupported(src.width, src.height) &&
-                      Skewmend::Rotator::Rotate(dst, src, unused, rows, cols,
-                                                CornerOption(Corner::kBlack), task.angle);
-        } else {
-            rotated = _ManualRotate(&src, &dst, task.angle, CornerOption(options.corner));
-        }
+        const bool rotated = Skewmend::TurnPage(src, task.angle, options.corner, nullptr, dst);
         r.processMs = MsSince(start);
         if (!rotated) {
             r.error = task.input + ": the page could not be rotated";
@@ -245,15 +222,14 @@ PageResult EstimatePage(const PageTask& task, const Options& options) {
             return false;
         }
         const auto start = Clock::now();
-        int angle = 0;
-        const bool found = EstimateSkew(page, angle);
+        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(page, {});
         r.processMs = MsSince(start);
-        if (!found) {
+        if (!analysis.found) {
             r.error = task.input + kNoSkew;
             return false;
         }
         r.hasAngle = true;
-        r.angle = angle;
+        r.angle = analysis.angle;
         return true;
     });
 }

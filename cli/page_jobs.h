@@ -4,16 +4,11 @@
 // every failure becomes a result with a one-line reason.
 #pragma once
 
-#include "batch_plan.h"
-#include "deskew/deskewer.h"
-#include "options.h"
-#include "page_result.h"
+#include "cli/batch_plan.h"
+#include "cli/options.h"
+#include "cli/page_result.h"
 
 namespace Cli {
-
-// Tilts of this many degrees or less are left unturned by the automatic
-// pipeline; the page is then kept as it was.
-constexpr int kMaxTiltLeftUnturnedDeg = Skewmend::Deskewer::kMaxTiltLeftUnturnedDeg;
 
 PageResult AutoPage(const PageTask& task, const Options& options);
 PageResult RotatePage(const PageTask& task, const Options& options);

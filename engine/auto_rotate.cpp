@@ -1,17 +1,14 @@
 // The automatic pair of exports: straighten a page, bitmap to bitmap or file
 // to file.
 //
-// _AutoRotate puts the pipeline together. A page of more than 1048576 pixels
-// is analysed on a copy of half its height and width made by plain
-// subsampling (every second row and column from the first, no averaging);
-// the analysis builds the grey image of the working page, binarizes it with
-// the global Otsu threshold and hands mask and grey image to a Deskewer. A
-// rotation always works on the full-size source and writes every byte of
-// the destination. Whenever no rotation replaces the destination (a small
-// tilt, a failed estimate, a refused rotation, or memory running out before
-// the rotation began) the destination receives an exact copy of the source
-// instead, so it holds the unturned page; the page is thus copied only when
-// the copy is the result, not on every call.
+// _AutoRotate runs the automatic pipeline of engine/pipeline.h (DeskewPage):
+// the analysis of the working page and, for a tilt of more than 3 degrees,
+// the rotation of the full-size source, which writes every byte of the
+// destination. Whenever no rotation replaces the destination (a small tilt,
+// a failed estimate, a refused rotation, or memory running out) the
+// destination receives an exact copy of the source instead, so it holds the
+// unturned page; the page is thus copied only when the copy is the result,
+// not on every call.
 //
 // Arguments the pipeline cannot work with are refused before anything is
 // touched: a corner option above 2, a missing bitmap or angle, the source
@@ -23,14 +20,11 @@
 // for _AutoRotate" (or AutoRotate); no exception leaves the exports.
 #include <new>
 
-#include "binarizer/binarizer.h"
-#include "bmpbase/planes.h"
 #include "bmpbase/size_limits.h"
-#include "deskew/deskewer.h"
-#include "diagnostics.h"
-#include "export_guard.h"
-#include "skewmend.h"
-#include "working_page.h"
+#include "engine/diagnostics.h"
+#include "engine/export_guard.h"
+#include "engine/pipeline.h"
+#include "engine/skewmend.h"
 
 using BmpBase::CBitmap24;
 using Skewmend::Log;
@@ -53,42 +47,20 @@ extern "C" SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const CBitmap24* src, CBi
         return false;
     }
     return Skewmend::GuardAllocation("_AutoRotate", [&] {
-        const Skewmend::WorkingPage working(*src);
-        const CBitmap24* work = &working.Page();
-
-        BmpBase::GreyImage grey;
-        BmpBase::GetGreyImage(*work, grey);
-        Skewmend::PixelMask mask;
-        uint16_t height = 0;
-        uint16_t width = 0;
-        uint8_t backgroundGrey = 0;
-        {
-            Skewmend::Binarizer binarizer(grey);
-            binarizer.Binarize("otsu", mask, height, width, backgroundGrey);
-        }
-
-        bool turning = false;
+        bool turned = false;
         bool ok = false;
         try {
-            Skewmend::Deskewer deskewer(mask, grey, backgroundGrey, height, width);
-            ok = deskewer.Deskew(*src, *work, mask, height, width, *dst, *angleOut, cornerOption,
-                                 turning);
+            ok = Skewmend::DeskewPage(*src, *dst, cornerOption, *angleOut, turned);
         } catch (const std::bad_alloc&) {
-            // The estimate's memory is released by now; the destination
-            // still gets the unturned page unless the rotation had begun.
-            if (!turning) {
-                *dst = *src;
-            }
+            // The analysis' memory is released by now; the destination gets
+            // the unturned page if there is room for it.
+            *dst = *src;
             throw;
         }
-        if (!ok || !turning) {
+        if (!turned) {
             *dst = *src;
         }
-        if (!ok) {
-            Log("Failed to call Deskewer");
-            return false;
-        }
-        return true;
+        return ok;
     });
 }
 

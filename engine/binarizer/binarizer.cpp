@@ -8,15 +8,16 @@
 // (the bitmap readers refuse such pages long before they get here) and ends
 // the process through the assertion.
 //
-// Binarize() picks a method by its exact name, announces it on the log, runs
-// it and then reports the size and the paper's grey level: the mean grey of
+// Binarize() takes a method by its value or by its exact name, announces it
+// on the log (the multi-background method, which has no name there, is not
+// announced), runs it and then reports the size and the paper's grey level: the mean grey of
 // every pixel the method left false, with integer division. The mean is
 // summed in 64 bits, because a large light page overflows a 32-bit sum long
 // before it reaches the size limit.
-#include "binarizer/binarizer.h"
+#include "engine/binarizer/binarizer.h"
 
 #include "bmpbase/size_limits.h"
-#include "diagnostics.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 
@@ -26,7 +27,39 @@ namespace {
 // image can do that through "otsu"): the paper is then taken as white.
 constexpr uint8_t kGreyWithoutPaper = 255;
 
+struct MethodName {
+    BinarizeMethod method;
+    const char* name;
+};
+
+constexpr MethodName kMethodNames[] = {
+    {BinarizeMethod::kOtsu, "otsu"},
+    {BinarizeMethod::kDistributedOtsu, "dotsu"},
+    {BinarizeMethod::kSauvola, "sauvola"},
+    {BinarizeMethod::kBest, "best"},
+    {BinarizeMethod::kMultiBackground, "multibackground"},
+};
+
 }  // namespace
+
+const char* BinarizeMethodName(BinarizeMethod method) {
+    for (const MethodName& entry : kMethodNames) {
+        if (entry.method == method) {
+            return entry.name;
+        }
+    }
+    return "";
+}
+
+bool ParseBinarizeMethod(const std::string& name, BinarizeMethod& method) {
+    for (const MethodName& entry : kMethodNames) {
+        if (name == entry.name) {
+            method = entry.method;
+            return true;
+        }
+    }
+    return false;
+}
 
 Binarizer::Binarizer(const BmpBase::GreyImage& image)
     : grey(image), height(image.height), width(image.width) {
@@ -37,22 +70,38 @@ Binarizer::Binarizer(const BmpBase::GreyImage& image)
 
 void Binarizer::Binarize(const std::string& method, PixelMask& result, uint16_t& outHeight,
                          uint16_t& outWidth, uint8_t& backgroundGrey) {
-    if (method == "otsu") {
-        Log("Otsu!");
-        int32_t threshold = 0;
-        Binarize_Otsu(result, threshold, false);
-    } else if (method == "dotsu") {
-        Log("Distributed-Otus!");
-        Binarize_DistributedOtsu(result);
-    } else if (method == "sauvola") {
-        Log("Sauvola!");
-        // Negative parameters select sauvolaR and sauvolaK.
-        Binarize_Sauvola(result, -1, -1.0);
-    } else if (method == "best") {
-        Log("Best!");
-        Binarize_Best(result);
-    } else {
+    BinarizeMethod known = BinarizeMethod::kOtsu;
+    if (!ParseBinarizeMethod(method, known) || known == BinarizeMethod::kMultiBackground) {
         AssertFail(".\\Binarizer", 86);
+    }
+    Binarize(known, result, outHeight, outWidth, backgroundGrey);
+}
+
+void Binarizer::Binarize(BinarizeMethod method, PixelMask& result, uint16_t& outHeight,
+                         uint16_t& outWidth, uint8_t& backgroundGrey) {
+    switch (method) {
+        case BinarizeMethod::kOtsu: {
+            Log("Otsu!");
+            int32_t threshold = 0;
+            Binarize_Otsu(result, threshold, false);
+            break;
+        }
+        case BinarizeMethod::kDistributedOtsu:
+            Log("Distributed-Otus!");
+            Binarize_DistributedOtsu(result);
+            break;
+        case BinarizeMethod::kSauvola:
+            Log("Sauvola!");
+            // Negative parameters select sauvolaR and sauvolaK.
+            Binarize_Sauvola(result, -1, -1.0);
+            break;
+        case BinarizeMethod::kBest:
+            Log("Best!");
+            Binarize_Best(result);
+            break;
+        case BinarizeMethod::kMultiBackground:
+            Binarize_MultiBackgroundOtsu(result);
+            break;
     }
 
     outHeight = static_cast<uint16_t>(height);

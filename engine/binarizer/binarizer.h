@@ -1,19 +1,24 @@
 // Binarizer: turns the 8-bit grey image of a page into an ink mask.
 //
 // One object serves one grey image, which it copies. The dispatcher
-// Binarize() runs a method by name and reports the mask, the size and the
-// paper's mean grey level:
-//   "otsu"    global Otsu threshold with the majority rule (the pipeline's)
-//   "dotsu"   Otsu per 50 x 50 block, thresholds interpolated bilinearly
-//   "sauvola" local mean/deviation threshold after a polarity check
-//   "best"    chooses between optimised Otsu, multi-background Otsu and
-//             Sauvola with searched parameters after an illumination test
-// Any other name is a programming error and ends the process through the
-// assertion. The methods' own files describe them in detail:
-// binarizer.cpp (object, dispatcher), binarizer_otsu.cpp, binarizer_flat.cpp
-// (flat regions and the page background), binarizer_sauvola.cpp,
-// binarizer_dotsu.cpp, binarizer_optimize.cpp (local threshold
-// optimisation), binarizer_multibg.cpp, binarizer_best.cpp.
+// Binarize() runs a method and reports the mask, the size and the paper's
+// mean grey level:
+//   kOtsu             "otsu": global Otsu threshold with the majority rule
+//                     (the pipeline's)
+//   kDistributedOtsu  "dotsu": Otsu per 50 x 50 block, thresholds
+//                     interpolated bilinearly
+//   kSauvola          "sauvola": local mean/deviation threshold after a
+//                     polarity check
+//   kBest             "best": chooses between optimised Otsu,
+//                     multi-background Otsu and Sauvola with searched
+//                     parameters after an illumination test
+//   kMultiBackground  Otsu within each background region; reached by its
+//                     value only, the name dispatcher does not know it
+// The dispatcher by name takes the four names above; any other name is a
+// programming error and ends the process through the assertion. The methods' own files describe
+// them in detail: binarizer.cpp (object, dispatcher), binarizer_otsu.cpp, binarizer_flat.cpp (flat
+// regions and the page background), binarizer_sauvola.cpp, binarizer_dotsu.cpp,
+// binarizer_optimize.cpp (local threshold optimisation), binarizer_multibg.cpp, binarizer_best.cpp.
 //
 // Row and column loops run on 16-bit counters: the image must have fewer
 // than 65535 rows and columns (checked once, in the constructor).
@@ -28,6 +33,14 @@
 #include "bmpbase/plane.h"
 
 namespace Skewmend {
+
+enum class BinarizeMethod { kOtsu, kDistributedOtsu, kSauvola, kBest, kMultiBackground };
+
+// The method's name ("otsu", "dotsu", "sauvola", "best", "multibackground").
+const char* BinarizeMethodName(BinarizeMethod method);
+
+// The method of `name` among all five; false for any other name.
+bool ParseBinarizeMethod(const std::string& name, BinarizeMethod& method);
 
 class Binarizer {
   public:
@@ -66,6 +79,10 @@ class Binarizer {
 
     // Runs `method` into `result`, writes the size (low 16 bits) and the mean
     // grey level of the pixels left false.
+    void Binarize(BinarizeMethod method, PixelMask& result, uint16_t& outHeight, uint16_t& outWidth,
+                  uint8_t& backgroundGrey);
+
+    // The same by one of the dispatcher's four names.
     void Binarize(const std::string& method, PixelMask& result, uint16_t& outHeight,
                   uint16_t& outWidth, uint8_t& backgroundGrey);
 

@@ -9,9 +9,9 @@
 //
 // Angles inside the estimators are whole degrees 0 .. 179 in the pixel-index
 // space of the mask: a line that advances tan(a) rows per column has angle a.
-// Deskew() maps the result into -89 .. 90, leaves tilts of 3 degrees or less
-// alone (the destination untouched) and otherwise turns the full-size page
-// by that angle into the destination.
+// Deskew() folds the result into -89 .. 90 (engine/deskew/angle_rules.h),
+// leaves tilts of 3 degrees or less alone (the destination untouched) and
+// otherwise turns the full-size page by that angle into the destination.
 //
 // The work is split by concern: deskewer.cpp (object, fill colour),
 // margin.cpp (RemoveMargin), measure.cpp (component list), nearest_pairs.cpp
@@ -37,8 +37,6 @@ struct Point {
 
 class Deskewer {
   public:
-    // Tilts of at most this many degrees are left unturned.
-    static constexpr int kMaxTiltLeftUnturnedDeg = 3;
     // Labeller limits for the page and for resolving merged components.
     static constexpr uint32_t kMaxProvisionalLabels = 10240;
     static constexpr uint32_t kMaxComponents = 1024;
@@ -50,21 +48,21 @@ class Deskewer {
 
     // ---- Driver (driver.cpp) ------------------------------------------
 
-    // Estimates the angle into `angle` (normalised to -89 .. 90) and, when
-    // its magnitude exceeds 3, turns `src` into `dst` with the colour
-    // rotation: dst takes src's headers and the turned pixels; `height` and
-    // `width` then hold src's size (and the rotated size on return). `work`
-    // and `workMask` are the page the mask was made from (for the corner
-    // option 0 fill colour). `turning` is set just before dst is first
-    // written; until then dst is as handed in, so after a small tilt, a
-    // failed estimate or an allocation failure during it the caller can tell
-    // that dst still waits for its contents. A refused rotation (false with
-    // `turning` set) gives dst src's headers and leaves its pixels as they
-    // were. False when no angle could be estimated or the rotation failed.
-    // Timed as "Deskewer::Deskew".
+    // Estimates the angle into `angle`, folded into -89 .. 90, and, when the
+    // small-tilt rule turns the page, turns `src` into `dst` with the colour
+    // rotation (TurnPage of engine/pipeline.h): dst takes src's headers and
+    // the turned pixels; `rows` and `cols` then hold src's size (and the
+    // turned size on success). `work` and `workMask` are the page the mask
+    // was made from (for the corner option 0 fill colour). After a small
+    // tilt or a failed estimate dst is as handed in. False when no angle
+    // could be estimated or the rotation failed. Timed as "Deskewer::Deskew".
     bool Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& work,
                 const PixelMask& workMask, uint16_t& rows, uint16_t& cols, BmpBase::CBitmap24& dst,
-                int& angle, int cornerOption, bool& turning);
+                int& angle, int cornerOption);
+
+    // GetSkewAngles, the lines "Raw angle = " and "Angle = ", and the angle
+    // folded into -89 .. 90. False (angle 0) when no angle was estimated.
+    bool EstimateAngle(int& angle);
 
     // Component estimate, then density refinement around it; both angles in
     // 0 .. 179. Timed as "Deskewer::GetSkewAngles".

@@ -6,25 +6,19 @@
 // directions carry no weight at all (no histogram score above zero) has no
 // angle and fails like a page without pairs, rather than handing a
 // meaningless seed to the refinement. GetSkewAngles refines the coarse angle
-// by density within +-5 degrees. Deskew prints both angles, maps them from
-// 0 .. 179 to -89 .. 90, leaves tilts of 3 degrees or less alone (the
-// destination untouched; the caller fills it with the unturned page) and
-// otherwise turns the full-size page with the colour rotation, the
-// destination taking the source's headers with the turned size; for corner
-// option 0 the uncovered area takes the paper's mean colour from the working
-// page.
-#include "deskew/deskewer.h"
-#include "diagnostics.h"
-#include "rotator.h"
+// by density within +-5 degrees. EstimateAngle prints both angles and folds
+// them from 0 .. 179 to -89 .. 90; Deskew then leaves tilts of 3 degrees or
+// less alone (the destination untouched; the caller fills it with the
+// unturned page) and otherwise turns the full-size page with the colour
+// rotation, the destination taking the source's headers with the turned
+// size; for corner option 0 the uncovered area takes the paper's mean colour
+// from the working page.
+#include "engine/deskew/angle_rules.h"
+#include "engine/deskew/deskewer.h"
+#include "engine/diagnostics.h"
+#include "engine/pipeline.h"
 
 namespace Skewmend {
-
-namespace {
-
-constexpr int kHalfTurnDeg = 180;
-constexpr int kQuarterTurnDeg = 90;
-
-}  // namespace
 
 bool Deskewer::GetSkewAngleByCC(int& rawAngle) {
     SKEWMEND_TIMED("Deskewer::GetSkewAngleByCC");
@@ -62,11 +56,7 @@ bool Deskewer::GetSkewAngles(int& rawAngle, int& angle) {
     return true;
 }
 
-bool Deskewer::Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& work,
-                      const PixelMask& workMask, uint16_t& rows, uint16_t& cols,
-                      BmpBase::CBitmap24& dst, int& angle, int cornerOption, bool& turning) {
-    SKEWMEND_TIMED("Deskewer::Deskew");
-    turning = false;
+bool Deskewer::EstimateAngle(int& angle) {
     angle = 0;
     int rawAngle = 0;
     if (!GetSkewAngles(rawAngle, angle)) {
@@ -74,10 +64,18 @@ bool Deskewer::Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& w
     }
     Log("Raw angle = ", rawAngle);
     Log("Angle = ", angle);
-    if (angle > kQuarterTurnDeg) {
-        angle -= kHalfTurnDeg;
+    angle = FoldAngle(angle);
+    return true;
+}
+
+bool Deskewer::Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& work,
+                      const PixelMask& workMask, uint16_t& rows, uint16_t& cols,
+                      BmpBase::CBitmap24& dst, int& angle, int cornerOption) {
+    SKEWMEND_TIMED("Deskewer::Deskew");
+    if (!EstimateAngle(angle)) {
+        return false;
     }
-    if (angle <= kMaxTiltLeftUnturnedDeg && angle >= -kMaxTiltLeftUnturnedDeg) {
+    if (!TurnsPage(angle)) {
         Log("No need to rotate");
         return true;
     }
@@ -87,12 +85,12 @@ bool Deskewer::Deskew(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& w
     }
     rows = static_cast<uint16_t>(src.height);
     cols = static_cast<uint16_t>(src.width);
-    // The rotation sets only the sizes in the headers; everything else the
-    // turned page carries over from the source.
-    dst.fileHeader = src.fileHeader;
-    dst.infoHeader = src.infoHeader;
-    turning = true;
-    return Rotator::Rotate(dst, src, fill, rows, cols, cornerOption, static_cast<double>(angle));
+    if (!TurnPage(src, static_cast<double>(angle), CornerFillOf(cornerOption), fill, dst)) {
+        return false;
+    }
+    rows = static_cast<uint16_t>(dst.height);
+    cols = static_cast<uint16_t>(dst.width);
+    return true;
 }
 
 }  // namespace Skewmend

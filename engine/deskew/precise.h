@@ -3,8 +3,8 @@
 // leaves exactly as it is).
 //
 // PreciseDeskew::Estimate works on the same working page and grey image as
-// _AutoRotate. A noisy grey image (median horizontal neighbour difference
-// giving a noise level above 5 grey levels) is smoothed by a 3 x 3 box mean
+// _AutoRotate (the shared analysis of engine/pipeline.h). A noisy grey image (median horizontal
+// neighbour difference giving a noise level above 5 grey levels) is smoothed by a 3 x 3 box mean
 // first. The whole-degree estimate of the Deskewer (Otsu, margin removal,
 // components, neighbour directions, density) gives a seed; its cleaned mask
 // gives the ink pixels whose projection profiles are scored at fractional
@@ -28,9 +28,9 @@
 #include <map>
 #include <vector>
 
-#include "binarizer/pixel_mask.h"
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/plane.h"
+#include "engine/binarizer/pixel_mask.h"
 
 namespace Skewmend {
 
@@ -104,6 +104,12 @@ class PreciseDeskew {
     static PreciseAction Apply(const BmpBase::CBitmap24& src, BmpBase::CBitmap24& dst,
                                int cornerOption, double minConfidence, double minAngleDeg,
                                PreciseEstimate& estimate);
+
+    // What Apply does with an estimate: kFailed for an unusable page or a
+    // failed estimate, kNotSure below the confidence gate, kUnchanged below
+    // the angle gate, else kRotated.
+    static PreciseAction Gate(bool usable, const PreciseEstimate& estimate, double minConfidence,
+                              double minAngleDeg);
 
     // ---- Steps, exposed for testing -----------------------------------
 

@@ -16,8 +16,9 @@
 #include <cmath>
 #include <limits>
 
-#include "deskew/precise.h"
-#include "portable_math.h"
+#include "engine/deskew/angle_rules.h"
+#include "engine/deskew/precise.h"
+#include "engine/portable_math.h"
 
 namespace Skewmend {
 
@@ -34,17 +35,6 @@ constexpr double kFullConfidenceSharpness = 9.0;
 // noise: 1.4826 turns a median absolute deviation into a deviation, and the
 // difference of two noisy pixels has sqrt(2) times the noise of one.
 constexpr double kMadToSigma = 1.4826;
-
-// Folds a correction into (-90, 90].
-double FoldAngle(double degrees) {
-    while (degrees > 90.0) {
-        degrees -= 180.0;
-    }
-    while (degrees <= -90.0) {
-        degrees += 180.0;
-    }
-    return degrees;
-}
 
 }  // namespace
 
