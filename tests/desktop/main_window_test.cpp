@@ -333,6 +333,25 @@ TEST(SetupDialogTest, FieldTakesFourDigitsOnlyAndOkHandsBackTheChoice) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+TEST(SetupDialogTest, LongPresetStaysWholeAndTypingStaysLimited) {
+    std::vector<std::string> received;
+    SetupDialog dialog(
+        SetupChoice{"12345", false}, [&](const SetupChoice& c) { received.push_back(c.angleText); },
+        nullptr);
+    dialog.show();
+    QLineEdit* field = dialog.AngleField();
+    EXPECT_EQ(field->text(), "12345");
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_6);
+    EXPECT_EQ(field->text(), "12345");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_6);
+    EXPECT_EQ(field->text(), "1234");
+    field->setText("12345");
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(received, std::vector<std::string>{"12345"});
+}
+
 TEST(SetupDialogTest, CancelCallsNothing) {
     int calls = 0;
     SetupDialog dialog(
@@ -361,6 +380,39 @@ TEST(SetupDialogFlowTest, ManualRotateThroughTheRealDialogTurnsThePicture) {
     EXPECT_EQ(state.CurrentAngle, -12);
     EXPECT_EQ(program.Window().AngleEdit()->text(), "12");
     EXPECT_GT(state.ShownImage.width, state.SourceImage.width);
+}
+
+int gManualRotations = 0;
+
+bool CountManualRotation(const BmpBase::CBitmap24*, BmpBase::CBitmap24*, double, int) {
+    ++gManualRotations;
+    return true;
+}
+
+TEST(SetupDialogFlowTest, OkWithTheLongPresetUnchangedOnlyCloses) {
+    ProgramState state;
+    EntryPoints entries;
+    entries.manualRotate = &CountManualRotation;
+    DeskProgram program{state, entries};
+    state.SourceImage = TestSupport::PatternBitmap(4, 4);
+    program.App().AfterNewImage();
+    // The toolbar's field has no limit: turn the page by 12345 degrees.
+    program.Window().AngleEdit()->setText("12345");
+    program.Window().CommandAction(kCmdRotateRight)->trigger();
+    ASSERT_EQ(state.CurrentAngle, 12345);
+    gManualRotations = 0;
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* dialog = qobject_cast<SetupDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->AngleField()->text();
+        QTest::keyClick(dialog->AngleField(), Qt::Key_Return);
+    });
+    program.Window().CommandAction(kCmdManualRotate)->trigger();
+    EXPECT_EQ(shown, "12345");
+    EXPECT_EQ(gManualRotations, 0);
+    EXPECT_EQ(state.CurrentAngle, 12345);
+    EXPECT_EQ(program.Window().AngleEdit()->text(), "12345");
 }
 
 bool gBusyDuringEngineCall = false;
