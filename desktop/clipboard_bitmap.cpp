@@ -9,7 +9,6 @@
 
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/size_limits.h"
-#include "file_access.h"
 
 namespace LeveloraDesk {
 
@@ -38,8 +37,10 @@ uint64_t BitmapRowBytes(const ClipboardBitmap& bitmap) {
     return (width * BitmapDepth(bitmap) + 31) / 32 * 4;
 }
 
-bool SaveBitmapAsBmp(const std::string& path, const ClipboardBitmap& bitmap) {
-    if (bitmap.width <= 0 || bitmap.height <= 0 ||
+namespace {
+
+bool WriteBmp(std::FILE* file, const ClipboardBitmap& bitmap) {
+    if (file == nullptr || bitmap.width <= 0 || bitmap.height <= 0 ||
         !BmpBase::SizeIsSupported(static_cast<uint32_t>(bitmap.width),
                                   static_cast<uint32_t>(bitmap.height))) {
         return false;
@@ -82,15 +83,17 @@ bool SaveBitmapAsBmp(const std::string& path, const ClipboardBitmap& bitmap) {
         }
     }
 
-    std::FILE* file = OpenForWriting(path);
-    if (file == nullptr) {
-        return false;
-    }
-    bool ok = std::fwrite(head.data(), 1, head.size(), file) == head.size();
-    ok = ok && std::fwrite(bitmap.rows.data(), 1, static_cast<size_t>(imageBytes), file) ==
-                   static_cast<size_t>(imageBytes);
-    const bool closed = std::fclose(file) == 0;
-    return ok && closed;
+    return std::fwrite(head.data(), 1, head.size(), file) == head.size() &&
+           std::fwrite(bitmap.rows.data(), 1, static_cast<size_t>(imageBytes), file) ==
+               static_cast<size_t>(imageBytes);
+}
+
+}  // namespace
+
+bool SaveBitmapAsBmp(std::FILE* file, const ClipboardBitmap& bitmap) {
+    const bool written = WriteBmp(file, bitmap);
+    const bool closed = file != nullptr && std::fclose(file) == 0;
+    return written && closed;
 }
 
 }  // namespace LeveloraDesk

@@ -11,7 +11,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <cstdio>
 #include <vector>
 
 namespace LeveloraDesk {
@@ -31,9 +31,11 @@ uint16_t BitmapDepth(const ClipboardBitmap& bitmap);
 // Bytes per row of the bitmap's pixel data.
 uint64_t BitmapRowBytes(const ClipboardBitmap& bitmap);
 
-// Writes `bitmap` as an uncompressed BMP at its own depth to `path`
-// (created or replaced). False when the description is unusable, `rows`
-// is shorter than the description needs, or the file cannot be written.
-bool SaveBitmapAsBmp(const std::string& path, const ClipboardBitmap& bitmap);
+// Writes `bitmap` as an uncompressed BMP at its own depth into `file`, which
+// the caller has opened (binary mode, empty) and which is closed in every
+// case, also when `file` is null. False when the description is unusable,
+// `rows` is shorter than the description needs, or a write is short or
+// fails; nothing is written then for an unusable description.
+bool SaveBitmapAsBmp(std::FILE* file, const ClipboardBitmap& bitmap);
 
 }  // namespace LeveloraDesk

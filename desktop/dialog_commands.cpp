@@ -18,6 +18,7 @@
 #include "clipboard_bitmap.h"
 #include "desk_app.h"
 #include "file_access.h"
+#include "temp_path.h"
 
 namespace LeveloraDesk {
 
@@ -33,7 +34,7 @@ void DeskApp::CopyToClipboard() {
     if (!state_.ImageOpen) {
         return;
     }
-    std::FILE* file = OpenForWriting(tempBmpPath_);
+    std::FILE* file = OpenTempForWriting(tempBmpPath_);
     if (file == nullptr || !WriteToFile32(state_.ShownImage, file)) {
         return;
     }
@@ -42,7 +43,8 @@ void DeskApp::CopyToClipboard() {
 
 void DeskApp::PasteFromClipboard() {
     ClipboardBitmap bitmap;
-    if (!window_.TakeClipboardBitmap(bitmap) || !SaveBitmapAsBmp(tempBmpPath_, bitmap)) {
+    if (!window_.TakeClipboardBitmap(bitmap) ||
+        !SaveBitmapAsBmp(OpenTempForWriting(tempBmpPath_), bitmap)) {
         return;
     }
     std::FILE* file = OpenForReading(tempBmpPath_);

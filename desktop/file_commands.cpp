@@ -6,6 +6,7 @@
 // writes the temporary file and the program reads it, on export the program
 // writes it and the converter turns it into the chosen file. A failed import
 // leaves SourceImage and everything else as it was.
+#include <cstdio>
 #include <new>
 
 #include "bmp_io.h"
@@ -14,6 +15,7 @@
 #include "desk_assert.h"
 #include "file_access.h"
 #include "string_table.h"
+#include "temp_path.h"
 
 namespace LeveloraDesk {
 
@@ -96,6 +98,14 @@ bool DeskApp::ImportImageFile(const std::string& path, ImageFileFormat format) {
             toBmp == nullptr) {
             return false;
         }
+        // The converter writes the temporary file by its path. Opening it
+        // here first checks its folder and turns a link at its name into a
+        // failure before the converter could write through it.
+        std::FILE* claimed = OpenTempForWriting(tempBmpPath_);
+        if (claimed == nullptr) {
+            return false;
+        }
+        std::fclose(claimed);
         BusyScope busy(window_);
         if (!toBmp(narrowSource.c_str(), narrowTemp.c_str())) {
             return false;
@@ -133,7 +143,7 @@ bool DeskApp::ExportImageFile(const std::string& path, ImageFileFormat format) {
             DESK_ASSERT(false);
     }
     const bool isBitmap = format == ImageFileFormat::Bitmap;
-    std::FILE* file = OpenForWriting(isBitmap ? path : tempBmpPath_);
+    std::FILE* file = isBitmap ? OpenForWriting(path) : OpenTempForWriting(tempBmpPath_);
     if (file == nullptr || !WriteToFile(state_.ShownImage, file)) {
         return false;
     }

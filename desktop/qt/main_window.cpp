@@ -25,6 +25,7 @@
 #include <QUrl>
 
 #include "about_dialog.h"
+#include "accelerator_router.h"
 #include "clipboard_image.h"
 #include "command_ids.h"
 #include "image_view.h"
@@ -70,6 +71,10 @@ MainWindow::MainWindow(const ProgramState& state) : state_(state) {
     BuildToolBar();
     view_ = new ImageView(state_, this);
     setCentralWidget(view_);
+    // The window itself, not the angle field, has the keyboard focus at
+    // start-up; a click on the picture gives it back.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::SetCommandHandler(std::function<void(int)> handler) {
@@ -110,9 +115,17 @@ void MainWindow::BuildMenu() {
     AddMenuCommand(file, kCmdSave, "Save(&S)...");
     AddMenuCommand(file, kCmdExit, "Exit(&X)");
 
+    // The accelerators: Ctrl+C (Copy), Ctrl+V (Paste), Alt+/ and Alt+? (About).
+    // Deliberately, they are translated for the main window whatever widget
+    // has the focus, instead of handing the key to the focused widget first:
+    // otherwise the angle field, which takes Ctrl+C and Ctrl+V for its own
+    // text, would keep them from Copy and Paste whenever it has the focus.
+    // The field keeps every other key (digits, Backspace, arrows, Enter).
     QMenu* edit = menuBar()->addMenu("Edit(&E)");
-    AddMenuCommand(edit, kCmdCopy, "Copy(&C)")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    AddMenuCommand(edit, kCmdPaste, "Paste(&P)")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    QAction* copy = AddMenuCommand(edit, kCmdCopy, "Copy(&C)");
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    QAction* paste = AddMenuCommand(edit, kCmdPaste, "Paste(&P)");
+    paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
     QMenu* rotate = menuBar()->addMenu("Rotate(&R)");
     AddMenuCommand(rotate, kCmdAutoRotate, "Auto-Rotate(&A)");
@@ -121,12 +134,13 @@ void MainWindow::BuildMenu() {
 
     QMenu* help = menuBar()->addMenu("Help(&H)");
     AddMenuCommand(help, kCmdHelp, "Help(&H)");
-    AddMenuCommand(help, kCmdAbout, "About(&A) ...")
-        ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Slash),
-                        QKeySequence(Qt::ALT | Qt::Key_Question),
-                        // "?" is typed with Shift on most layouts, and the key event
-                        // then carries Shift as well.
-                        QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)});
+    QAction* about = AddMenuCommand(help, kCmdAbout, "About(&A) ...");
+    about->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Slash),
+                         QKeySequence(Qt::ALT | Qt::Key_Question),
+                         // "?" is typed with Shift on most layouts, and the key event
+                         // then carries Shift as well.
+                         QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)});
+    new AcceleratorRouter(this, {copy, paste, about});
 }
 
 void MainWindow::BuildToolBar() {

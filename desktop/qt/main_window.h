@@ -7,7 +7,9 @@
 // Open, Auto-rotate, Save, Restore, the angle field and the two rotate
 // buttons, and the image view below it. A command that has both a menu item
 // and a toolbar button is one QAction shown in both places, so enabling or
-// greying it affects both.
+// greying it affects both. The window itself has the keyboard focus at
+// start-up, and its accelerators reach their commands whatever widget has
+// the focus (AcceleratorRouter).
 //
 // The clipboard is used through QClipboard's image, the help document
 // through the desktop's default handler.

@@ -1,6 +1,9 @@
-// The Setup dialog's widgets and its OK path. The field takes digits only
+// The Setup dialog's widgets and its OK path. The user can type digits only
 // and at most four of them, so the dialog asks for 0 to 9999 degrees; the
-// direction is carried by the radio buttons.
+// direction is carried by the radio buttons. The limit is the validator's,
+// which only stops typing: a longer preset (the toolbar's field has no
+// limit) is shown whole, and OK without a change finds it equal to the
+// current angle.
 #include "setup_dialog.h"
 
 #include <QGridLayout>
@@ -13,12 +16,6 @@
 
 namespace LeveloraDesk {
 
-namespace {
-
-constexpr int kMaxAngleDigits = 4;
-
-}  // namespace
-
 SetupDialog::SetupDialog(const SetupChoice& preset, std::function<void(const SetupChoice&)> onOk,
                          QWidget* parent)
     : QDialog(parent), onOk_(std::move(onOk)) {
@@ -28,9 +25,6 @@ SetupDialog::SetupDialog(const SetupChoice& preset, std::function<void(const Set
     auto* label = new QLabel("Angle:", this);
     angleField_ = new QLineEdit(this);
     angleField_->setObjectName("AngleField");
-    angleField_->setMaxLength(kMaxAngleDigits);
-    angleField_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), angleField_));
     toRight_ = new QRadioButton("To right", this);
     toLeft_ = new QRadioButton("To left", this);
     okButton_ = new QPushButton("OK", this);
@@ -53,7 +47,12 @@ SetupDialog::SetupDialog(const SetupChoice& preset, std::function<void(const Set
     connect(cancelButton_, &QPushButton::clicked, this, &SetupDialog::reject);
 
     (preset.toLeft ? toLeft_ : toRight_)->setChecked(true);
+    // The preset goes in before the validator: a field whose text the
+    // validator never refused refuses every edit that breaks the limit, so
+    // a longer preset takes no further digit, only deletions.
     angleField_->setText(QString::fromStdString(preset.angleText));
+    angleField_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), angleField_));
     angleField_->setFocus();
 }
 

@@ -34,7 +34,8 @@ class DeskAppTest : public testing::Test {
         FakeConverters::Reset();
         EntryPoints entries = FakeEngine::Entries();
         FakeConverters::AddTo(entries);
-        app = std::make_unique<DeskApp>(state, window, entries, dir.File("_leveloratemp.bmp"));
+        app = std::make_unique<DeskApp>(state, window, entries,
+                                        dir.File("levelora-private/_leveloratemp.bmp"));
         app->Start();
     }
 
@@ -203,7 +204,7 @@ TEST_F(DeskAppTest, ManualRotateFailureRestoresSourceKeepsFieldZeroesAngle) {
 
 TEST_F(DeskAppTest, MissingEngineEntryPointsFailWithTheirMessages) {
     EntryPoints none;
-    DeskApp bare(state, window, none, dir.File("t.bmp"));
+    DeskApp bare(state, window, none, dir.File("levelora-private/t.bmp"));
     OpenPicture();
     window.angleText = "4";
     bare.OnCommand(kCmdAutoRotate);

@@ -24,7 +24,7 @@ class DialogCommandsTest : public testing::Test {
   protected:
     DialogCommandsTest() {
         FakeEngine::Reset();
-        temp = dir.File("_leveloratemp.bmp");
+        temp = dir.File("levelora-private/_leveloratemp.bmp");
         app = std::make_unique<DeskApp>(state, window, FakeEngine::Entries(), temp);
         app->Start();
     }
@@ -178,7 +178,7 @@ TEST_F(DialogCommandsTest, UnusableClipboardImageChangesNothing) {
 TEST(SaveBitmapAsBmpTest, HeadersFollowTheDepth) {
     TestSupport::ScratchDir dir;
     ClipboardBitmap b = Clip(4, {0x12, 0, 0, 0, 0x34, 0, 0, 0}, {0x00FFFFFF});
-    ASSERT_TRUE(SaveBitmapAsBmp(dir.File("c.bmp"), b));
+    ASSERT_TRUE(SaveBitmapAsBmp(std::fopen(dir.File("c.bmp").c_str(), "wb"), b));
     const std::vector<uint8_t> bytes = TestSupport::ReadBytes(dir.File("c.bmp"));
     const uint32_t table = 16 * 4;
     ASSERT_EQ(bytes.size(), 54u + table + 8u);

@@ -32,7 +32,7 @@ TEST(EndToEndTest, TiltedJpegIsStraightenedTurnedRestoredAndSavedAsPng) {
 
     ProgramState state;
     FakeWindow window;
-    DeskApp app(state, window, entries, dir.File("_leveloratemp.bmp"));
+    DeskApp app(state, window, entries, dir.File("levelora-private/_leveloratemp.bmp"));
     app.Start();
 
     window.openReply = {true, jpegPath, ImageFileFormat::Jpeg};

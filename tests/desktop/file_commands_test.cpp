@@ -26,7 +26,7 @@ class FileCommandsTest : public testing::Test {
         FakeConverters::Reset();
         EntryPoints entries = FakeEngine::Entries();
         FakeConverters::AddTo(entries);
-        temp = dir.File("_leveloratemp.bmp");
+        temp = dir.File("levelora-private/_leveloratemp.bmp");
         app = std::make_unique<DeskApp>(state, window, entries, temp);
         app->Start();
     }

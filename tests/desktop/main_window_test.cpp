@@ -80,18 +80,85 @@ TEST_F(MainWindowTest, Accelerators) {
                                    QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)}));
 }
 
-TEST_F(MainWindowTest, AcceleratorKeysDeliverTheirCommands) {
+// The window as the user first sees it: shown and active, its commands
+// recorded instead of run.
+class ActiveWindowTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        window.SetCommandHandler([this](int id) { delivered.push_back(id); });
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
     std::vector<int> delivered;
-    window.SetCommandHandler([&](int id) { delivered.push_back(id); });
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    window.View()->setFocus();
-    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(&window, Qt::Key_Slash, Qt::AltModifier);
-    QTest::keyClick(&window, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
+};
+
+TEST_F(ActiveWindowTest, MainWindowHasTheFocusAtStartUp) {
+    EXPECT_EQ(QApplication::focusWidget(), &window);
+    EXPECT_FALSE(window.AngleEdit()->hasFocus());
+}
+
+// Where the focus is put before the keys are sent; null = left where
+// start-up put it.
+struct FocusCase {
+    const char* name;
+    QWidget* (*target)(MainWindow&);
+};
+
+void PrintTo(const FocusCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AcceleratorFocusTest : public ActiveWindowTest,
+                             public testing::WithParamInterface<FocusCase> {};
+
+TEST_P(AcceleratorFocusTest, KeysSentToTheFocusedWidgetDeliverTheirCommands) {
+    if (QWidget* target = GetParam().target(window)) {
+        target->setFocus();
+    }
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    window.AngleEdit()->setText("5");
+    QGuiApplication::clipboard()->setText("77");
+    QTest::keyClick(focused, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(focused, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(focused, Qt::Key_Slash, Qt::AltModifier);
+    QTest::keyClick(focused, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_EQ(delivered, (std::vector<int>{kCmdCopy, kCmdPaste, kCmdAbout, kCmdAbout}));
+    // Neither key went to the field's own text clipboard.
+    EXPECT_EQ(window.AngleEdit()->text(), "5");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "77");
+}
+
+const FocusCase kFocusCases[] = {
+    {"StartUp", [](MainWindow&) -> QWidget* { return nullptr; }},
+    {"AngleField", [](MainWindow& w) -> QWidget* { return w.AngleEdit(); }},
+    {"View", [](MainWindow& w) -> QWidget* { return w.View(); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Focus, AcceleratorFocusTest, testing::ValuesIn(kFocusCases),
+                         [](const testing::TestParamInfo<FocusCase>& p) {
+                             return std::string(p.param.name);
+                         });
+
+TEST_F(ActiveWindowTest, FocusedAngleFieldKeepsItsOwnKeys) {
+    QLineEdit* field = window.AngleEdit();
+    field->setFocus();
+    QTest::keyClicks(field, "45");
+    QTest::keyClick(field, Qt::Key_Left);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_7);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), "75");
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_TRUE(delivered.empty());
+}
+
+TEST_F(ActiveWindowTest, ClickOnThePictureTakesTheFocusFromTheField) {
+    window.AngleEdit()->setFocus();
+    QTest::mouseClick(window.View(), Qt::LeftButton, {}, window.View()->rect().center());
+    EXPECT_EQ(QApplication::focusWidget(), &window);
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsTooltipsAndField) {
@@ -266,6 +333,25 @@ TEST(SetupDialogTest, FieldTakesFourDigitsOnlyAndOkHandsBackTheChoice) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+TEST(SetupDialogTest, LongPresetStaysWholeAndTypingStaysLimited) {
+    std::vector<std::string> received;
+    SetupDialog dialog(
+        SetupChoice{"12345", false}, [&](const SetupChoice& c) { received.push_back(c.angleText); },
+        nullptr);
+    dialog.show();
+    QLineEdit* field = dialog.AngleField();
+    EXPECT_EQ(field->text(), "12345");
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_6);
+    EXPECT_EQ(field->text(), "12345");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_6);
+    EXPECT_EQ(field->text(), "1234");
+    field->setText("12345");
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(received, std::vector<std::string>{"12345"});
+}
+
 TEST(SetupDialogTest, CancelCallsNothing) {
     int calls = 0;
     SetupDialog dialog(
@@ -294,6 +380,39 @@ TEST(SetupDialogFlowTest, ManualRotateThroughTheRealDialogTurnsThePicture) {
     EXPECT_EQ(state.CurrentAngle, -12);
     EXPECT_EQ(program.Window().AngleEdit()->text(), "12");
     EXPECT_GT(state.ShownImage.width, state.SourceImage.width);
+}
+
+int gManualRotations = 0;
+
+bool CountManualRotation(const BmpBase::CBitmap24*, BmpBase::CBitmap24*, double, int) {
+    ++gManualRotations;
+    return true;
+}
+
+TEST(SetupDialogFlowTest, OkWithTheLongPresetUnchangedOnlyCloses) {
+    ProgramState state;
+    EntryPoints entries;
+    entries.manualRotate = &CountManualRotation;
+    DeskProgram program{state, entries};
+    state.SourceImage = TestSupport::PatternBitmap(4, 4);
+    program.App().AfterNewImage();
+    // The toolbar's field has no limit: turn the page by 12345 degrees.
+    program.Window().AngleEdit()->setText("12345");
+    program.Window().CommandAction(kCmdRotateRight)->trigger();
+    ASSERT_EQ(state.CurrentAngle, 12345);
+    gManualRotations = 0;
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* dialog = qobject_cast<SetupDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->AngleField()->text();
+        QTest::keyClick(dialog->AngleField(), Qt::Key_Return);
+    });
+    program.Window().CommandAction(kCmdManualRotate)->trigger();
+    EXPECT_EQ(shown, "12345");
+    EXPECT_EQ(gManualRotations, 0);
+    EXPECT_EQ(state.CurrentAngle, 12345);
+    EXPECT_EQ(program.Window().AngleEdit()->text(), "12345");
 }
 
 bool gBusyDuringEngineCall = false;
