@@ -2,12 +2,14 @@
 #   make demo        build, then straighten the bundled sample page
 #   make test        build everything and run every test
 #   make test-asan   the same under AddressSanitizer + UBSan
+#   make test-tsan   the engine's internal interface on two threads under
+#                    ThreadSanitizer
 #   make bench       build the release benchmarks and run them
 #   make windows-check  cross-build Skewmend.dll with MinGW-w64, run the tests
 #                    under Wine, compare Linux and Windows results byte for byte
 #   make fuzz        run every libFuzzer target FUZZ_SECONDS seconds (60)
 #   make format      clang-format every C++ file
-.PHONY: deps demo test test-asan bench windows-check fuzz format
+.PHONY: deps demo test test-asan test-tsan bench windows-check fuzz format
 
 FUZZ_SECONDS ?= 60
 
@@ -24,6 +26,9 @@ test: deps
 
 test-asan: deps
 	@cmake --workflow --preset asan
+
+test-tsan: deps
+	@cmake --workflow --preset tsan
 
 bench: deps
 	@cmake --preset release -DLEVELORA_BENCH=ON >/dev/null
