@@ -158,11 +158,12 @@ void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
         t.input = row.input;
         // A page the run left as it was is applied as it was decided: a
         // reviewer who wants it turned gives the row another status.
-        if (row.status == "not sure" || row.status == "failed" || row.status == "unchanged") {
-            t.skip = "\"" + row.status + "\" in the report";
+        if (row.status == PageStatus::kNotSure || row.status == PageStatus::kFailed ||
+            row.status == PageStatus::kUnchanged) {
+            t.skip = "\"" + std::string(StatusName(row.status)) + "\" in the report";
         } else if (!row.hasAngle) {
             t.skip = "no angle in the report";
-        } else if (row.status == "rotated" && row.hasOutput &&
+        } else if (row.status == PageStatus::kRotated && row.hasOutput &&
                    Normal(row.output) == Normal(row.input)) {
             // The run that wrote the report turned this very file already;
             // turning it again would double the correction.

@@ -9,6 +9,11 @@
 // buffer is flushed before forking. SIGPIPE is ignored so that a worker dying
 // mid-write shows up as a short read or write, not as the death of the
 // parent.
+//
+// A failed poll() stops the batch: the workers' pipes are closed, so each
+// finishes the page it holds (an output it writes is still complete or
+// absent, never partial), fails to send the result and exits; the parent
+// reaps them and reports their pages and every page not started as failed.
 #include "batch_runner.h"
 
 #include <poll.h>
@@ -22,6 +27,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <string>
@@ -146,7 +152,7 @@ void Retire(Worker& w) {
 }  // namespace
 
 void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deliver,
-              const ProgressSink& progress) {
+              const ProgressSink& progress, WaitFunction wait) {
     signal(SIGPIPE, SIG_IGN);
     // Workers inherit the buffers; what is pending now must not be written
     // again when they exit.
@@ -214,9 +220,22 @@ void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deli
             }
             break;
         }
-        if (poll(fds.data(), fds.size(), -1) < 0) {
+        if (wait(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR) {
                 continue;
+            }
+            const std::string why =
+                std::string("cannot wait for the worker processes: ") + std::strerror(errno);
+            for (Worker& w : workers) {
+                const size_t page = w.page;
+                Retire(w);
+                if (page != kNoPage) {
+                    finish(page, failed(why));
+                }
+            }
+            while (next < pages) {
+                finish(next, failed(why));
+                ++next;
             }
             break;
         }

@@ -9,7 +9,14 @@
 // failed, and a fresh worker takes its place. Results reach `deliver` in
 // index order as soon as all earlier pages are done; `progress` is called
 // after every finished page with the count done so far.
+//
+// Every page reaches `deliver` exactly once. Should waiting for the workers
+// fail (anything but an interruption), the batch stops: the pages not yet
+// reported are delivered as failed with the reason, and the workers are
+// ended and reaped before RunBatch returns.
 #pragma once
+
+#include <poll.h>
 
 #include <cstddef>
 #include <functional>
@@ -21,8 +28,11 @@ namespace Cli {
 using PageJob = std::function<PageResult(size_t index)>;
 using ResultSink = std::function<void(size_t index, const PageResult& result)>;
 using ProgressSink = std::function<void(size_t done)>;
+// How the runner waits for results: poll(). Tests pass a function that
+// fails, since poll() itself cannot be made to fail on demand.
+using WaitFunction = int (*)(pollfd* fds, nfds_t count, int timeoutMs);
 
 void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deliver,
-              const ProgressSink& progress);
+              const ProgressSink& progress, WaitFunction wait = ::poll);
 
 }  // namespace Cli

@@ -88,7 +88,6 @@ const std::vector<OptionRule>& Table() {
         {"recursive", 'r', false, kAll, Flag(&Options::recursive)},
         {"corner", 0, true, kWriting,
          [](Options& o, const std::string& v, std::string& error) {
-             o.cornerGiven = true;
              if (v == "white") {
                  o.corner = Corner::kWhite;
              } else if (v == "black") {

@@ -29,7 +29,6 @@ struct Options {
     bool force = false;  // replace existing outputs
     bool recursive = false;
     Corner corner = Corner::kWhite;
-    bool cornerGiven = false;
     double angle = 0.0;  // rotate: degrees, positive turns clockwise as displayed
     bool angleGiven = false;
     ReportFormat format = ReportFormat::kText;

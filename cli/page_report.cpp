@@ -14,20 +14,20 @@ constexpr int kPreciseDecimals = 2;
 
 }  // namespace
 
-std::string PageStatus(const Options& o, const PageResult& r) {
+PageStatus StatusOf(const Options& o, const PageResult& r) {
     if (!r.ok) {
-        return "failed";
+        return PageStatus::kFailed;
     }
     if (r.skipped) {
-        return "skipped";
+        return PageStatus::kSkipped;
     }
     if (r.notSure) {
-        return "not sure";
+        return PageStatus::kNotSure;
     }
     if (o.command == Command::kEstimate) {
-        return "estimated";
+        return PageStatus::kEstimated;
     }
-    return r.turned ? "rotated" : "unchanged";
+    return r.turned ? PageStatus::kRotated : PageStatus::kUnchanged;
 }
 
 namespace {
@@ -54,7 +54,7 @@ std::string Fixed(double value) {
 std::string PreciseLine(const Options& o, const PageResult& r) {
     const std::string confidence = "confidence " + Fixed(r.confidence);
     if (r.notSure) {
-        return "not sure (" + confidence + ")" +
+        return StatusName(PageStatus::kNotSure) + (" (" + confidence + ")") +
                (o.command == Command::kAuto ? ", not turned -> " + r.output : "");
     }
     std::string line = "angle " + Fixed(r.preciseAngle) + " (" + confidence + ")";
@@ -92,7 +92,7 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
     if (o.command != Command::kEstimate) {
         row.push_back({"output", ReportValue::String(r.output)});
     }
-    row.push_back({"status", ReportValue::String(PageStatus(o, r))});
+    row.push_back({"status", ReportValue::String(StatusName(StatusOf(o, r)))});
     if (o.command == Command::kRotate) {
         row.push_back({"angle", r.ok && !r.skipped
                                     ? ReportValue::Number(r.turnAngle, kRotateAngleDecimals)
@@ -123,11 +123,11 @@ std::string PageLine(const Options& o, const PageResult& r) {
     std::ostringstream line;
     line << r.input << ": ";
     if (!r.ok) {
-        line << "failed: " << r.error;
+        line << StatusName(PageStatus::kFailed) << ": " << r.error;
         return line.str();
     }
     if (r.skipped) {
-        line << "skipped (" << r.note << ")";
+        line << StatusName(PageStatus::kSkipped) << " (" << r.note << ")";
         return line.str();
     }
     if (o.precise && o.command != Command::kRotate) {

@@ -18,13 +18,14 @@
 
 #include "options.h"
 #include "page_result.h"
+#include "page_status.h"
 #include "report.h"
 
 namespace Cli {
 
 std::vector<std::string> ReportColumns(const Options& options);
-// The page's status word ("rotated", "not sure", ...).
-std::string PageStatus(const Options& options, const PageResult& result);
+// The page's status under the command line `options`.
+PageStatus StatusOf(const Options& options, const PageResult& result);
 ReportRow PageRow(const Options& options, const PageResult& result);
 std::string PageLine(const Options& options, const PageResult& result);
 

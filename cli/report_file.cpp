@@ -31,7 +31,7 @@ ReportValue NumberOrNull(bool present, double value, int decimals) {
 ReportRow ToReportRow(const ReportFileRow& row) {
     return {{"input", ReportValue::String(row.input)},
             {"output", TextOrNull(row.hasOutput, row.output)},
-            {"status", ReportValue::String(row.status)},
+            {"status", ReportValue::String(StatusName(row.status))},
             {"angle", NumberOrNull(row.hasAngle, row.angle, kAngleDecimals)},
             {"confidence", NumberOrNull(row.hasConfidence, row.confidence, kConfidenceDecimals)},
             {"mode", ReportValue::String(row.mode)},
@@ -55,7 +55,7 @@ ReportFileRow ReportFileRowOf(const Options& o, const PageResult& r) {
     row.input = r.input;
     row.hasOutput = o.command != Command::kEstimate;
     row.output = r.output;
-    row.status = PageStatus(o, r);
+    row.status = StatusOf(o, r);
     row.hasAngle = r.ok && r.hasAngle;
     row.angle = o.precise ? r.preciseAngle : static_cast<double>(r.angle);
     row.hasConfidence = o.precise && r.ok;

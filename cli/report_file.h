@@ -26,6 +26,7 @@
 
 #include "options.h"
 #include "page_result.h"
+#include "page_status.h"
 #include "report.h"
 
 namespace Pictconv {
@@ -38,7 +39,7 @@ struct ReportFileRow {
     std::string input;
     bool hasOutput = false;
     std::string output;
-    std::string status;
+    PageStatus status = PageStatus::kFailed;
     bool hasAngle = false;
     double angle = 0.0;
     bool hasConfidence = false;

@@ -11,12 +11,14 @@
 // JSON: the document is parsed whole (json_reader.h), then its shape is
 // checked; every value remembers the line it starts on, so a message can
 // point at the page at fault.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "json_reader.h"
@@ -74,9 +76,25 @@ bool ParseNumber(const std::string& text, double& value) {
     return std::isfinite(value);
 }
 
-bool IsStatus(const std::string& s) {
-    return s == "rotated" || s == "unchanged" || s == "estimated" || s == "not sure" ||
-           s == "failed";
+// The statuses `auto` and `estimate` give a page, the commands that write
+// report files; "skipped" belongs to `rotate` only.
+constexpr PageStatus kReportFileStatuses[] = {PageStatus::kRotated, PageStatus::kUnchanged,
+                                              PageStatus::kEstimated, PageStatus::kNotSure,
+                                              PageStatus::kFailed};
+
+bool ParseReportFileStatus(const std::string& text, PageStatus& status) {
+    return ParseStatus(text, status) &&
+           std::find(std::begin(kReportFileStatuses), std::end(kReportFileStatuses), status) !=
+               std::end(kReportFileStatuses);
+}
+
+// "rotated, unchanged, estimated, not sure, failed"
+std::string ReportFileStatusList() {
+    std::string list;
+    for (const PageStatus s : kReportFileStatuses) {
+        list += (list.empty() ? "" : ", ") + std::string(StatusName(s));
+    }
+    return list;
 }
 
 // Checks one page's fields and fills `row`. False with the reason (without
@@ -114,15 +132,13 @@ bool CheckRow(const std::vector<Field>& f, ReportFileRow& row, std::string& why)
     row.input = f[0].text;
     row.hasOutput = f[1].kind != Kind::kNull;
     row.output = f[1].text;
-    row.status = f[2].text;
     row.mode = f[5].text;
     row.hasError = f[6].kind != Kind::kNull;
     row.error = f[6].text;
     if (row.input.empty()) {
         why = "the input is empty";
-    } else if (!IsStatus(row.status)) {
-        why = "the status '" + row.status +
-              "' is not one of rotated, unchanged, estimated, not sure, failed";
+    } else if (!ParseReportFileStatus(f[2].text, row.status)) {
+        why = "the status '" + f[2].text + "' is not one of " + ReportFileStatusList();
     } else if (row.hasConfidence && (row.confidence < 0.0 || row.confidence > 1.0)) {
         why = "the confidence '" + f[4].text + "' is not between 0 and 1";
     } else if (row.mode != "precise" && row.mode != "standard") {

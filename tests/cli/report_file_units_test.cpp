@@ -63,15 +63,15 @@ TEST_P(ReportFileRoundTrip, ReaderGivesBackWhatTheWriterWrote) {
         EXPECT_TRUE(rows[i].hasOutput);
         EXPECT_EQ(rows[i].mode, "precise");
     }
-    EXPECT_EQ(rows[0].status, "rotated");
+    EXPECT_EQ(rows[0].status, PageStatus::kRotated);
     EXPECT_TRUE(rows[0].hasAngle);
     EXPECT_EQ(rows[0].angle, -12.35);  // two decimals, as the reports give it
     EXPECT_EQ(rows[0].confidence, 0.88);
     EXPECT_FALSE(rows[0].hasError);
-    EXPECT_EQ(rows[1].status, "not sure");
+    EXPECT_EQ(rows[1].status, PageStatus::kNotSure);
     EXPECT_FALSE(rows[1].hasAngle);
     EXPECT_EQ(rows[1].confidence, 0.2);
-    EXPECT_EQ(rows[2].status, "failed");
+    EXPECT_EQ(rows[2].status, PageStatus::kFailed);
     EXPECT_FALSE(rows[2].hasAngle);
     EXPECT_FALSE(rows[2].hasConfidence);
     EXPECT_EQ(rows[2].error, failed.error);

@@ -2,12 +2,17 @@
 // handling of a worker that dies, the option parser, and report escaping.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "batch_runner.h"
 #include "options.h"
+#include "page_report.h"
 #include "page_result.h"
 #include "report.h"
 #include "tool_runner.h"
@@ -59,6 +64,79 @@ TEST(BatchRunner, AWorkerThatDiesCostsOnlyItsPage) {
     }
     EXPECT_EQ(results[2].error, "the worker process handling this page ended unexpectedly");
 }
+
+// A wait that polls for real `realWaits` times, then fails `failures`
+// times with `error`, then polls again.
+struct WaitScript {
+    int realWaits;
+    int failures;
+    int error;
+    bool allPagesSucceed;  // what the batch must come to
+};
+WaitScript gScript;
+
+int ScriptedWait(pollfd* fds, nfds_t count, int timeoutMs) {
+    if (gScript.realWaits > 0) {
+        --gScript.realWaits;
+        return poll(fds, count, timeoutMs);
+    }
+    if (gScript.failures > 0) {
+        --gScript.failures;
+        errno = gScript.error;
+        return -1;
+    }
+    return poll(fds, count, timeoutMs);
+}
+
+class BatchRunnerWait : public testing::TestWithParam<WaitScript> {};
+
+TEST_P(BatchRunnerWait, EveryPageIsReportedAndCountedWhateverTheWaitDoes) {
+    constexpr size_t kPages = 7;
+    gScript = GetParam();
+    const PageJob job = [](size_t) {
+        usleep(2000);
+        PageResult r;
+        r.ok = true;
+        return r;
+    };
+    std::vector<size_t> order;
+    BatchCounts counts;
+    std::vector<std::string> errors;
+    size_t lastProgress = 0;
+    RunBatch(
+        kPages, 2, job,
+        [&](size_t i, const PageResult& r) {
+            order.push_back(i);
+            counts.Add(r);
+            if (!r.ok) {
+                errors.push_back(r.error);
+            }
+        },
+        [&](size_t done) { lastProgress = done; }, ScriptedWait);
+
+    EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(lastProgress, kPages);
+    EXPECT_EQ(counts.pages, kPages);
+    if (gScript.allPagesSucceed) {
+        EXPECT_EQ(counts.failed, 0u);
+    } else {
+        // Two workers, each answered at most once per real wait: the last
+        // pages were never finished. main() exits with 1 for any failure.
+        EXPECT_GE(counts.failed, kPages - 2 * static_cast<size_t>(GetParam().realWaits));
+        for (const std::string& e : errors) {
+            EXPECT_EQ(e, "cannot wait for the worker processes: " +
+                             std::string(std::strerror(gScript.error)));
+        }
+    }
+    // Every worker was reaped.
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, BatchRunnerWait,
+                         testing::Values(WaitScript{0, 1, ENOMEM, false},
+                                         WaitScript{2, 1, EINVAL, false},
+                                         WaitScript{1, 3, EINTR, true}));
 
 TEST(PageResultSerial, RoundTripsAnyText) {
     PageResult r;
