@@ -244,6 +244,13 @@ struct PixelRule {
     void Row(const uint8_t* in, uint8_t* px, uint32_t width) const {
         switch (bits) {
             case 32:
+                if (masks[0] == kRedMask888 && masks[1] == kGreenMask888 &&
+                    masks[2] == kBlueMask888) {
+                    for (uint32_t c = 0; c < width; ++c, px += 3, in += 4) {
+                        std::memcpy(px, in, 3);
+                    }
+                    break;
+                }
                 for (uint32_t c = 0; c < width; ++c, px += 3, in += 4) {
                     Masked(in[0] | (in[1] << 8) | (in[2] << 16) | (uint32_t{in[3]} << 24), px);
                 }

@@ -81,20 +81,14 @@ bool WriteIndexed(std::FILE* f, const CBitmap24& bmp, uint16_t bits,
     if (!PackIndexes(bmp, bits, palette, rowBytes, packed)) {
         return false;
     }
-    const uint32_t tableBytes = static_cast<uint32_t>(sizeof(PaletteEntry) * palette.size());
-    BitmapFileHeader fh;
     BitmapInfoHeader ih;
-    fh.bfOffBits = kBmpHeaderBytes + tableBytes;
-    fh.bfSize = fh.bfOffBits + static_cast<uint32_t>(packed.size());
     ih.biWidth = bmp.infoHeader.biWidth;
     ih.biHeight = bmp.infoHeader.biHeight;
     ih.biBitCount = bits;
-    ih.biSizeImage = static_cast<uint32_t>(packed.size());
     ih.biXPelsPerMeter = bmp.infoHeader.biXPelsPerMeter;
     ih.biYPelsPerMeter = bmp.infoHeader.biYPelsPerMeter;
     ih.biClrUsed = static_cast<uint32_t>(palette.size());
-    return WriteHeaders(f, fh, ih) && WriteExact(f, palette.data(), tableBytes) &&
-           WriteExact(f, packed.data(), packed.size());
+    return WriteStoredBmp(f, ih, palette, packed.data(), static_cast<uint32_t>(packed.size()));
 }
 
 }  // namespace
@@ -116,6 +110,20 @@ bool WriteBmp(std::FILE* file, const CBitmap24& bmp, uint16_t bitsPerPixel,
         default:
             return false;
     }
+}
+
+bool WriteStoredBmp(std::FILE* file, BitmapInfoHeader ih, const std::vector<PaletteEntry>& table,
+                    const uint8_t* rows, uint32_t rowBytes) {
+    if (file == nullptr) {
+        return false;
+    }
+    const uint32_t tableBytes = static_cast<uint32_t>(sizeof(PaletteEntry) * table.size());
+    BitmapFileHeader fh;
+    fh.bfOffBits = kBmpHeaderBytes + tableBytes;
+    fh.bfSize = fh.bfOffBits + rowBytes;
+    ih.biSizeImage = rowBytes;
+    return WriteHeaders(file, fh, ih) && WriteExact(file, table.data(), tableBytes) &&
+           WriteExact(file, rows, rowBytes);
 }
 
 std::unique_ptr<uint8_t[]> ExpandTo32(const CBitmap24& bmp) {

@@ -16,6 +16,8 @@
 //    of its colour and every row padded to 4 bytes with zeros. The sizes
 //    are the true ones. A page with a colour that is not in the palette is
 //    refused before anything is written.
+// WriteStoredBmp writes rows that are already packed, at any depth (the
+// desktop program's clipboard pictures).
 #pragma once
 
 #include <cstdint>
@@ -33,6 +35,14 @@ namespace BmpBase {
 // a write that fails or is short.
 bool WriteBmp(std::FILE* file, const CBitmap24& bmp, uint16_t bitsPerPixel = 24,
               const std::vector<PaletteEntry>& palette = {});
+
+// Writes a BMP file of rows already in their stored form: a file header
+// with the true sizes and the pixels right after the colour table, `ih` as
+// given except biSizeImage (set to `rowBytes`), the table and `rowBytes`
+// bytes of `rows`. The caller vouches that `ih` describes the rows and
+// that the sizes fit in 32 bits. False for a null file or a short write.
+bool WriteStoredBmp(std::FILE* file, BitmapInfoHeader ih, const std::vector<PaletteEntry>& table,
+                    const uint8_t* rows, uint32_t rowBytes);
 
 // A block of height x width x 4 bytes, rows without padding, each pixel
 // blue, green, red of `bmp` followed by 0.

@@ -103,114 +103,102 @@ struct AcceptedCase {
     std::vector<Pixel> expected;
 };
 
-Head H(int32_t w, int32_t h, uint16_t bits, uint32_t compression = 0, uint32_t clrUsed = 0,
-       uint32_t infoSize = 40) {
-    Head head;
-    head.width = w;
-    head.height = h;
-    head.bits = bits;
-    head.compression = compression;
-    head.clrUsed = clrUsed;
-    head.infoSize = infoSize;
-    return head;
-}
-
 const std::vector<AcceptedCase>& AcceptedCases() {
     static const std::vector<AcceptedCase> cases = {
         // Width 9: pixel 8 is bit 7 of the second byte of each 4-byte row.
         {"OneBitFullTable",
-         File(H(9, 1, 1), {0x80, 0x80, 0, 0}, Table(2)),
+         File(Head{9, 1, 1}, {0x80, 0x80, 0, 0}, Table(2)),
          1,
          2,
          false,
          {{0, 0, 11, 101, 199}, {0, 1, 10, 100, 200}, {0, 8, 11, 101, 199}}},
         {"FourBitShortTable",
-         File(H(3, 1, 4, 0, 3), {0x12, 0x00, 0, 0}, Table(3)),
+         File(Head{3, 1, 4, 0, 3}, {0x12, 0x00, 0, 0}, Table(3)),
          4,
          3,
          false,
          {{0, 0, 11, 101, 199}, {0, 1, 12, 102, 198}, {0, 2, 10, 100, 200}}},
         {"EightBitShortTable",
-         File(H(2, 1, 8, 0, 2), {1, 0, 0, 0}, Table(2)),
+         File(Head{2, 1, 8, 0, 2}, {1, 0, 0, 0}, Table(2)),
          8,
          2,
          false,
          {{0, 0, 11, 101, 199}, {0, 1, 10, 100, 200}}},
         {"EightBitFullTable",
-         File(H(2, 1, 8), {255, 7, 0, 0}, Table(256)),
+         File(Head{2, 1, 8}, {255, 7, 0, 0}, Table(256)),
          8,
          256,
          false,
          {{0, 0, 9, 99, 201}, {0, 1, 17, 107, 193}}},
         {"EightBitIndexBeyondTableIsBlack",
-         File(H(1, 1, 8, 0, 2), {5, 0, 0, 0}, Table(2)),
+         File(Head{1, 1, 8, 0, 2}, {5, 0, 0, 0}, Table(2)),
          8,
          2,
          false,
          {{0, 0, 0, 0, 0}}},
         {"EightBitGapBeforePixels",
-         File(H(1, 1, 8, 0, 2), {1, 0, 0, 0}, Table(2), {}, 6),
+         File(Head{1, 1, 8, 0, 2}, {1, 0, 0, 0}, Table(2), {}, 6),
          8,
          2,
          false,
          {{0, 0, 11, 101, 199}}},
         {"OneBitTopDown",
-         File(H(1, -2, 1), {0x80, 0, 0, 0, 0, 0, 0, 0}, Table(2)),
+         File(Head{1, -2, 1}, {0x80, 0, 0, 0, 0, 0, 0, 0}, Table(2)),
          1,
          2,
          true,
          {{1, 0, 11, 101, 199}, {0, 0, 10, 100, 200}}},
         {"FourBitTopDown",
-         File(H(1, -2, 4), {0x10, 0, 0, 0, 0x20, 0, 0, 0}, Table(16)),
+         File(Head{1, -2, 4}, {0x10, 0, 0, 0, 0x20, 0, 0, 0}, Table(16)),
          4,
          16,
          true,
          {{1, 0, 11, 101, 199}, {0, 0, 12, 102, 198}}},
         {"EightBitTopDown",
-         File(H(1, -2, 8), {3, 0, 0, 0, 4, 0, 0, 0}, Table(256)),
+         File(Head{1, -2, 8}, {3, 0, 0, 0, 4, 0, 0, 0}, Table(256)),
          8,
          256,
          true,
          {{1, 0, 13, 103, 197}, {0, 0, 14, 104, 196}}},
         {"SixteenBit555",
-         File(H(2, 1, 16), {0xFF, 0x7F, 0x1F, 0x00}),
+         File(Head{2, 1, 16}, {0xFF, 0x7F, 0x1F, 0x00}),
          16,
          0,
          false,
          {{0, 0, 255, 255, 255}, {0, 1, 255, 0, 0}}},
         {"SixteenBit565",
-         File(H(2, 1, 16, 3), {0x00, 0xF8, 0x00, 0x04}, {}, {0xF800, 0x07E0, 0x1F}),
+         File(Head{2, 1, 16, 3}, {0x00, 0xF8, 0x00, 0x04}, {}, {0xF800, 0x07E0, 0x1F}),
          16,
          0,
          false,
          {{0, 0, 0, 0, 255}, {0, 1, 0, 130, 0}}},
         {"SixteenBitTopDown",
-         File(H(1, -2, 16), {0x1F, 0, 0, 0, 0, 0x7C, 0, 0}),
+         File(Head{1, -2, 16}, {0x1F, 0, 0, 0, 0, 0x7C, 0, 0}),
          16,
          0,
          true,
          {{1, 0, 255, 0, 0}, {0, 0, 0, 0, 255}}},
-        {"ThirtyTwoBitPlain", File(H(1, 1, 32), {1, 2, 3, 4}), 32, 0, false, {{0, 0, 1, 2, 3}}},
+        {"ThirtyTwoBitPlain", File(Head{1, 1, 32}, {1, 2, 3, 4}), 32, 0, false, {{0, 0, 1, 2, 3}}},
         {"ThirtyTwoBitMasks",
-         File(H(1, 1, 32, 3), {0xAA, 1, 2, 3}, {}, {0x0000FF00, 0x00FF0000, 0xFF000000}),
+         File(Head{1, 1, 32, 3}, {0xAA, 1, 2, 3}, {}, {0x0000FF00, 0x00FF0000, 0xFF000000}),
          32,
          0,
          false,
          {{0, 0, 3, 2, 1}}},
         {"ThirtyTwoBitMasksInLargeHeader",
-         File(H(1, 1, 32, 3, 0, 124), {1, 2, 3, 0xAA}, {}, {0x0000FF, 0x00FF00, 0xFF0000}),
+         File(Head{1, 1, 32, 3, 0, 124}, {1, 2, 3, 0xAA}, {}, {0x0000FF, 0x00FF00, 0xFF0000}),
          32,
          0,
          false,
          {{0, 0, 3, 2, 1}}},
         {"ThirtyTwoBitTopDown",
-         File(H(1, -2, 32), {1, 2, 3, 0, 4, 5, 6, 0}),
+         File(Head{1, -2, 32}, {1, 2, 3, 0, 4, 5, 6, 0}),
          32,
          0,
          true,
          {{1, 0, 1, 2, 3}, {0, 0, 4, 5, 6}}},
         {"TwentyFourBitTopDownWithGap",
-         File(H(1, -2, 24), {1, 2, 3, 0, 4, 5, 6, 0}, {}, {}, 2),
+         File(Head{1, -2, 24}, {1, 2, 3, 0, 4, 5, 6, 0}, {}, {}, 2),
          24,
          0,
          true,
@@ -249,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(Bmp, StandardAccepts, testing::ValuesIn(AcceptedCases()
 
 // The form the engine reads comes exactly as CBitmap24::Read gives it.
 TEST(StandardPolicy, PlainTopDownTwentyFourBitKeepsHeadersAndFileOrder) {
-    const Bytes file = File(H(1, -2, 24), {1, 2, 3, 0, 4, 5, 6, 0});
+    const Bytes file = File(Head{1, -2, 24}, {1, 2, 3, 0, 4, 5, 6, 0});
     CBitmap24 bmp;
     ASSERT_TRUE(Read(file, bmp));
     EXPECT_EQ(bmp.infoHeader.biHeight, -2);
@@ -264,24 +252,25 @@ struct RefusedCase {
 };
 
 const std::vector<RefusedCase>& RefusedCases() {
-    Head intoTable = H(1, 1, 8, 0, 2);
+    Head intoTable = Head{1, 1, 8, 0, 2};
     intoTable.offBits = 54 + 4;
     static const std::vector<RefusedCase> cases = {
-        {"RunLength8", File(H(4, 1, 8, 1), {0, 0, 0, 0}, Table(256))},
-        {"RunLength4", File(H(4, 1, 4, 2), {0, 0, 0, 0}, Table(16))},
-        {"JpegInside", File(H(1, 1, 24, 4), {0, 0, 0, 0})},
-        {"MasksOnEightBits", File(H(1, 1, 8, 3), {0, 0, 0, 0}, Table(256))},
-        {"MasksOnTwentyFourBits", File(H(1, 1, 24, 3), {0, 0, 0, 0}, {}, {0xFF, 0xFF00, 0xFF0000})},
-        {"TwoBits", File(H(1, 1, 2), {0, 0, 0, 0}, Table(4))},
-        {"UnknownHeaderSize", File(H(1, 1, 24, 0, 0, 64), {0, 0, 0, 0})},
-        {"MoreColoursThanTheDepthHolds", File(H(1, 1, 1, 0, 3), {0, 0, 0, 0}, Table(3))},
+        {"RunLength8", File(Head{4, 1, 8, 1}, {0, 0, 0, 0}, Table(256))},
+        {"RunLength4", File(Head{4, 1, 4, 2}, {0, 0, 0, 0}, Table(16))},
+        {"JpegInside", File(Head{1, 1, 24, 4}, {0, 0, 0, 0})},
+        {"MasksOnEightBits", File(Head{1, 1, 8, 3}, {0, 0, 0, 0}, Table(256))},
+        {"MasksOnTwentyFourBits",
+         File(Head{1, 1, 24, 3}, {0, 0, 0, 0}, {}, {0xFF, 0xFF00, 0xFF0000})},
+        {"TwoBits", File(Head{1, 1, 2}, {0, 0, 0, 0}, Table(4))},
+        {"UnknownHeaderSize", File(Head{1, 1, 24, 0, 0, 64}, {0, 0, 0, 0})},
+        {"MoreColoursThanTheDepthHolds", File(Head{1, 1, 1, 0, 3}, {0, 0, 0, 0}, Table(3))},
         {"PixelsInsideTheTable", File(intoTable, {0, 0, 0, 0}, Table(2))},
-        {"SplitMask", File(H(1, 1, 16, 3), {0, 0, 0, 0}, {}, {0xF00F, 0x07E0, 0x1F})},
-        {"TruncatedTable", File(H(1, 1, 8), {}, Table(100))},
-        {"TruncatedRows", File(H(3, 2, 24), Bytes(23, 0))},
+        {"SplitMask", File(Head{1, 1, 16, 3}, {0, 0, 0, 0}, {}, {0xF00F, 0x07E0, 0x1F})},
+        {"TruncatedTable", File(Head{1, 1, 8}, {}, Table(100))},
+        {"TruncatedRows", File(Head{3, 2, 24}, Bytes(23, 0))},
         {"TruncatedHeader", Bytes(30, 'B')},
         {"NotBmp", Bytes(60, 0)},
-        {"TooWide", File(H(65535, 1, 8), Bytes(65536, 0), Table(256))},
+        {"TooWide", File(Head{65535, 1, 8}, Bytes(65536, 0), Table(256))},
     };
     return cases;
 }
@@ -307,8 +296,8 @@ INSTANTIATE_TEST_SUITE_P(Bmp, StandardRefuses, testing::ValuesIn(RefusedCases())
 // Headers promising more than the limits, or more than the file holds,
 // cost no allocation for pixels.
 TEST(StandardPolicy, OversizeAndTruncatedPagesAreRefusedWithoutAllocating) {
-    const Bytes tooMany = File(H(40000, 40000, 24), Bytes(64, 0));
-    const Bytes promised = File(H(16000, 16000, 32), Bytes(64, 0));
+    const Bytes tooMany = File(Head{40000, 40000, 24}, Bytes(64, 0));
+    const Bytes promised = File(Head{16000, 16000, 32}, Bytes(64, 0));
     CBitmap24 bmp;
     TestSupport::AllocationLimit limit(size_t{1} << 20);
     EXPECT_FALSE(Read(tooMany, bmp));
