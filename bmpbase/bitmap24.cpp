@@ -3,10 +3,12 @@
 // buffer order; see bitmap24.h for the accepted variants.
 #include "bitmap24.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <new>
 
+#include "bmp_writer.h"
 #include "memory_pages.h"
 #include "size_limits.h"
 
@@ -156,23 +158,13 @@ bool CBitmap24::Read(const char* path) {
 }
 
 bool CBitmap24::Write(const char* path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
+    std::FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) {
         return false;
     }
-    // Other programs check these sizes against the file; a bitmap assembled
-    // in memory may still carry the values of the file it was copied from.
-    BitmapFileHeader fh = fileHeader;
-    BitmapInfoHeader ih = infoHeader;
-    fh.bfSize = kBmpHeaderBytes + pixelBytes;
-    ih.biSizeImage = pixelBytes;
-    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-    out.write(reinterpret_cast<const char*>(&ih), sizeof ih);
-    if (pixelBytes > 0) {
-        out.write(reinterpret_cast<const char*>(pixels), pixelBytes);
-    }
-    out.flush();
-    return static_cast<bool>(out);
+    const bool ok = WriteBmp(out, *this);
+    const bool closed = std::fclose(out) == 0;
+    return ok && closed;
 }
 
 }  // namespace BmpBase

@@ -60,10 +60,13 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
     }
     try {
         if (!Decode(path, format, page)) {
-            error =
-                path + ": damaged, truncated or unsupported " + FormatName(format) + " picture (" +
-                (format == ImageFormat::kBmp ? "BMP pictures must be 24-bit uncompressed; " : "") +
-                "pictures must be smaller than 65535 pixels on a side)";
+            error = path + ": damaged, truncated or unsupported " + FormatName(format) +
+                    " picture (" +
+                    (format == ImageFormat::kBmp
+                         ? "BMP pictures must have 1, 4, 8, 16, 24 or 32 bits per "
+                           "pixel and no run-length or other compression; "
+                         : "") +
+                    "pictures must be smaller than 65535 pixels on a side)";
             return false;
         }
     } catch (const std::bad_alloc&) {

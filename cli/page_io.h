@@ -1,8 +1,9 @@
 // Reading and writing pages in the four formats, in memory: BMP through the
-// bitmap class, JPEG, PNG and TIFF through the converter library's codecs,
-// so no temporary BMP file is needed and the resolution travels with the
-// page. Every write is atomic: a temporary file beside the destination,
-// renamed over it only when complete.
+// shared reader and writer (every common depth in, 24 bits out), JPEG, PNG
+// and TIFF through the converter library's codecs, so no temporary BMP file
+// is needed and the resolution travels with the page. Every write is
+// atomic: a temporary file beside the destination, renamed over it only
+// when complete.
 #pragma once
 
 #include <string>

@@ -1,4 +1,6 @@
-// The desktop program's own BMP import and export.
+// The desktop program's own BMP import and export: the shared reader and
+// writer of bmpbase/ with the desktop program's reading rules
+// (BmpPolicy::kDesktop, described in bmpbase/bmp_reader.h).
 //
 // ReadFromFile accepts every uncompressed BMP with a 40-byte information
 // header and 1, 4, 8, 16, 24 or 32 bits per pixel and converts it into the
@@ -15,11 +17,10 @@
 // allocated for their pixels.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
-#include <memory>
 
 #include "bmpbase/bitmap24.h"
+#include "bmpbase/bmp_writer.h"
 
 namespace LeveloraDesk {
 
@@ -37,8 +38,7 @@ bool WriteToFile(const BmpBase::CBitmap24& bmp, std::FILE* file);
 // biBitCount 32 and biSizeImage 0, then the rows of ExpandTo32.
 bool WriteToFile32(const BmpBase::CBitmap24& bmp, std::FILE* file);
 
-// A block of height x width x 4 bytes, rows without padding, each pixel
-// blue, green, red of `bmp` followed by 0.
-std::unique_ptr<uint8_t[]> ExpandTo32(const BmpBase::CBitmap24& bmp);
+// The 32-bit rows of the clipboard form, from the shared writer.
+using BmpBase::ExpandTo32;
 
 }  // namespace LeveloraDesk

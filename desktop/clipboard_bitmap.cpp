@@ -1,13 +1,12 @@
-// Writing a clipboard picture as a BMP file: a 14-byte file header, a
-// 40-byte information header, the colour table of 2, 16 or 256 entries for
-// the palette depths, and the pixel rows. The sizes in the headers are the
-// true ones; bfOffBits points past the colour table.
+// Writing a clipboard picture as a BMP file through the shared writer: a
+// 14-byte file header, a 40-byte information header, the colour table of 2,
+// 16 or 256 entries for the palette depths, and the pixel rows. The sizes in
+// the headers are the true ones; bfOffBits points past the colour table.
 #include "clipboard_bitmap.h"
 
 #include <cstdio>
-#include <cstring>
 
-#include "bmpbase/bitmap24.h"
+#include "bmpbase/bmp_writer.h"
 #include "bmpbase/size_limits.h"
 
 namespace LeveloraDesk {
@@ -58,34 +57,17 @@ bool WriteBmp(std::FILE* file, const ClipboardBitmap& bitmap) {
     ih.biHeight = bitmap.height;
     ih.biPlanes = bitmap.planes;
     ih.biBitCount = bitmap.bitsPerPixel;
-    ih.biCompression = 0;
-    ih.biSizeImage = static_cast<uint32_t>(imageBytes);
     ih.biClrUsed = tableEntries;
-    BmpBase::BitmapFileHeader fh;
-    fh.bfSize = static_cast<uint32_t>(offBits + imageBytes);
-    fh.bfOffBits = static_cast<uint32_t>(offBits);
-
-    std::vector<uint32_t> table(tableEntries, 0);
+    // Entries are blue, green, red, 0 in a little-endian uint32.
+    std::vector<BmpBase::PaletteEntry> table(tableEntries);
     for (size_t i = 0; i < table.size() && i < bitmap.colorTable.size(); ++i) {
-        table[i] = bitmap.colorTable[i];
-    }
-    // The headers and the table are written byte by byte in file order,
-    // little-endian, whatever the host's struct layout.
-    std::vector<uint8_t> head(static_cast<size_t>(offBits), 0);
-    std::memcpy(head.data(), &fh.bfType, 2);
-    std::memcpy(head.data() + 2, &fh.bfSize, 4);
-    std::memcpy(head.data() + 10, &fh.bfOffBits, 4);
-    std::memcpy(head.data() + 14, &ih, 40);
-    for (size_t i = 0; i < table.size(); ++i) {
-        const uint32_t entry = table[i];
-        for (size_t b = 0; b < 4; ++b) {
-            head[54 + 4 * i + b] = static_cast<uint8_t>(entry >> (8 * b));
-        }
+        const uint32_t entry = bitmap.colorTable[i];
+        table[i] = {static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
+                    static_cast<uint8_t>(entry >> 16), static_cast<uint8_t>(entry >> 24)};
     }
 
-    return std::fwrite(head.data(), 1, head.size(), file) == head.size() &&
-           std::fwrite(bitmap.rows.data(), 1, static_cast<size_t>(imageBytes), file) ==
-               static_cast<size_t>(imageBytes);
+    return BmpBase::WriteStoredBmp(file, ih, table, bitmap.rows.data(),
+                                   static_cast<uint32_t>(imageBytes));
 }
 
 }  // namespace

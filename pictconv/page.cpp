@@ -1,18 +1,28 @@
 // Allocation, row access and BMP input/output of the picture that travels
-// between the decoders and the encoders. The BMP side reuses the bitmap
-// class's own reader, so the converters accept exactly the 24-bit files the
-// rest of the system writes; the writer always produces the plainest form:
-// bottom-up rows, a 40-byte information header and pixels at offset 54.
+// between the decoders and the encoders. The BMP side is the shared reader
+// with its standard policy and the shared writer's 24-bit form: a 40-byte
+// information header, pixels at offset 54 and true sizes.
 #include "page.h"
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
+#include "bmpbase/bmp_reader.h"
+#include "bmpbase/bmp_writer.h"
 #include "bmpbase/size_limits.h"
 
 namespace Pictconv {
 
 using BmpBase::CBitmap24;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
 
 int32_t PpmFromDpi(double dpi) {
     if (!std::isfinite(dpi) || dpi <= 0.0) {
@@ -77,17 +87,15 @@ int32_t YPpm(const CBitmap24& page) {
     return page.infoHeader.biYPelsPerMeter > 0 ? page.infoHeader.biYPelsPerMeter : 0;
 }
 
-bool LoadBmp(const char* path, CBitmap24& page) {
-    return page.Read(path) && page.height > 0 && page.width > 0;
+bool LoadBmp(const char* path, CBitmap24& page, BmpBase::BmpSource* source) {
+    const std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path, "rb"));
+    return in != nullptr &&
+           BmpBase::ReadBmp(in.get(), BmpBase::BmpPolicy::kStandard, page, source) &&
+           page.height > 0 && page.width > 0;
 }
 
 bool SaveBmp(const CBitmap24& page, std::FILE* out) {
-    BmpBase::BitmapFileHeader fh = page.fileHeader;
-    BmpBase::BitmapInfoHeader ih = page.infoHeader;
-    fh.bfSize = BmpBase::kBmpHeaderBytes + page.pixelBytes;
-    ih.biSizeImage = page.pixelBytes;
-    return std::fwrite(&fh, sizeof fh, 1, out) == 1 && std::fwrite(&ih, sizeof ih, 1, out) == 1 &&
-           std::fwrite(page.pixels, 1, page.pixelBytes, out) == page.pixelBytes;
+    return BmpBase::WriteBmp(out, page);
 }
 
 bool IsGreyPage(const CBitmap24& page) {

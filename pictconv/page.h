@@ -3,14 +3,15 @@
 // resolution in the information header's pixels-per-metre fields.
 //
 // NewPage refuses empty pictures and sizes beyond size_limits.h before it
-// allocates; LoadBmp accepts the 24-bit files the engine and the desktop
-// program write, bottom-up or top-down. Nothing here prints.
+// allocates; LoadBmp reads BMP files of every common depth by the shared
+// reader's standard policy (bmpbase/bmp_reader.h). Nothing here prints.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
 #include "bmpbase/bitmap24.h"
+#include "bmpbase/bmp_source.h"
 
 namespace Pictconv {
 
@@ -39,9 +40,10 @@ const uint8_t* TopRow(const BmpBase::CBitmap24& page, uint32_t i);
 int32_t XPpm(const BmpBase::CBitmap24& page);
 int32_t YPpm(const BmpBase::CBitmap24& page);
 
-// Reads a 24-bit uncompressed BMP with at least one pixel. False for a
+// Reads a BMP with at least one pixel into a 24-bit page and, when `source`
+// is given, describes the original depth and palette there. False for a
 // missing, unreadable, truncated or unsupported file.
-bool LoadBmp(const char* path, BmpBase::CBitmap24& page);
+bool LoadBmp(const char* path, BmpBase::CBitmap24& page, BmpBase::BmpSource* source = nullptr);
 
 // Writes `page` as a 24-bit BMP with true file and image sizes. False when a
 // write fails; the stream stays open.

@@ -225,12 +225,14 @@ namespace {
 
 using SkewmendTool = CliTestBase;
 
-TEST_F(SkewmendTool, BmpOfAnotherDepthIsRefusedWithTheReason) {
-    TestSupport::WriteBytes(File("deep.bmp"), TestSupport::BmpFileBytes(4, 4, 32, 0, 54, 64));
-    const ToolRun run = Run({"estimate", "deep.bmp"});
+TEST_F(SkewmendTool, CompressedBmpIsRefusedWithTheReason) {
+    // Eight bits per pixel, run-length compressed.
+    TestSupport::WriteBytes(File("rle.bmp"), TestSupport::BmpFileBytes(4, 4, 8, 1, 54, 64));
+    const ToolRun run = Run({"estimate", "rle.bmp"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.out.find("deep.bmp: failed: deep.bmp: damaged, truncated or unsupported BMP "
-                           "picture (BMP pictures must be 24-bit uncompressed;"),
+    EXPECT_NE(run.out.find("rle.bmp: failed: rle.bmp: damaged, truncated or unsupported BMP "
+                           "picture (BMP pictures must have 1, 4, 8, 16, 24 or 32 bits per pixel "
+                           "and no run-length or other compression;"),
               std::string::npos)
         << run.out;
 }
