@@ -202,8 +202,10 @@ bool PlanStandard(const BitmapFileHeader& fh, const BitmapInfoHeader& ih, Layout
         return false;
     }
     lay.gap = fh.bfOffBits - pixelsAt;
+    // Top-down 24-bit files are turned round too: the engine takes row 0 as
+    // the bottom row, and would otherwise see the page mirrored.
     lay.keepHeaders = bits == 24 && size == kInfoHeaderBytes && ih.biCompression == 0 &&
-                      fh.bfOffBits == kBmpHeaderBytes;
+                      fh.bfOffBits == kBmpHeaderBytes && !lay.topDown;
     lay.flip = lay.topDown && !lay.keepHeaders;
     lay.keepResolution = true;
     return true;

@@ -36,11 +36,11 @@
 //  - pixels at bfOffBits, which must not point into the headers or the
 //    table; the bytes in between are skipped;
 //  - masked channels are scaled to 0..255 with rounding (a 5-bit 31 is 255);
-//  - a plain 24-bit file (40-byte header, no compression, pixels at 54)
-//    comes exactly as CBitmap24::Read gives it: headers as read, rows in file
-//    order. Every other file gives a bottom-up page (top-down files are
-//    turned round) with the headers of a new bitmap and the file's
-//    resolution.
+//  - a plain bottom-up 24-bit file (40-byte header, no compression, pixels
+//    at 54) comes exactly as CBitmap24::Read gives it: headers as read.
+//    Every other file gives a bottom-up page (top-down files, 24-bit ones
+//    included, are turned round) with the headers of a new bitmap and the
+//    file's resolution.
 #pragma once
 
 #include <cstdio>

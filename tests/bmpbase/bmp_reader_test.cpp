@@ -235,15 +235,22 @@ TEST_P(StandardAccepts, ConvertsAndDescribesTheSource) {
 INSTANTIATE_TEST_SUITE_P(Bmp, StandardAccepts, testing::ValuesIn(AcceptedCases()),
                          [](const auto& p) { return std::string(p.param.name); });
 
-// The form the engine reads comes exactly as CBitmap24::Read gives it.
-TEST(StandardPolicy, PlainTopDownTwentyFourBitKeepsHeadersAndFileOrder) {
-    const Bytes file = File(Head{1, -2, 24}, {1, 2, 3, 0, 4, 5, 6, 0});
-    CBitmap24 bmp;
-    ASSERT_TRUE(Read(file, bmp));
-    EXPECT_EQ(bmp.infoHeader.biHeight, -2);
-    EXPECT_EQ(0, std::memcmp(&bmp.fileHeader, file.data(), 14));
-    EXPECT_EQ(0, std::memcmp(&bmp.infoHeader, file.data() + 14, 40));
-    EXPECT_EQ(bmp.PixelAt(0, 0)[0], 1);
+// The form the engine reads comes exactly as CBitmap24::Read gives it; the
+// same pixels stored top-down are turned round into that form, since the
+// engine takes row 0 as the bottom row.
+TEST(StandardPolicy, PlainTwentyFourBitKeepsHeadersAndTopDownIsTurnedRound) {
+    const Bytes plain = File(Head{1, 2, 24}, {4, 5, 6, 0, 1, 2, 3, 0});
+    CBitmap24 bottomUp;
+    ASSERT_TRUE(Read(plain, bottomUp));
+    EXPECT_EQ(0, std::memcmp(&bottomUp.fileHeader, plain.data(), 14));
+    EXPECT_EQ(0, std::memcmp(&bottomUp.infoHeader, plain.data() + 14, 40));
+
+    const Bytes topDown = File(Head{1, -2, 24}, {1, 2, 3, 0, 4, 5, 6, 0});
+    CBitmap24 turned;
+    ASSERT_TRUE(Read(topDown, turned));
+    EXPECT_EQ(turned.infoHeader.biHeight, 2);
+    ASSERT_EQ(turned.pixelBytes, bottomUp.pixelBytes);
+    EXPECT_EQ(0, std::memcmp(turned.pixels, bottomUp.pixels, turned.pixelBytes));
 }
 
 struct RefusedCase {

@@ -1,5 +1,6 @@
 // The tool on BMP pages that are not plain 24-bit files: a colour-mapped
-// page, stored bottom-up or top-down, and a top-down 32-bit page are read,
+// page, stored bottom-up or top-down, and top-down 24- and 32-bit pages are
+// read,
 // estimated and turned exactly like the plain 24-bit page with the same
 // pixels.
 #include <gtest/gtest.h>
@@ -62,11 +63,12 @@ TEST_F(BmpDepths, ColourMappedAndTopDownPagesTurnLikeTheirPlainTwin) {
     Write("plain.bmp", page, 24);
     Write("page8.bmp", page, 8);
     Write("topdown8.bmp", TopDown(page), 8);
+    Write("topdown24.bmp", TopDown(page), 24);
     Write("topdown32.bmp", TopDown(page), 32);
     const ToolRun plain = Run({"auto", "plain.bmp", "-o", "plain-out.bmp"});
     ASSERT_EQ(plain.exitCode, 0) << plain.out << plain.err;
     const std::vector<uint8_t> expected = TestSupport::ReadBytes(File("plain-out.bmp"));
-    for (const char* name : {"page8", "topdown8", "topdown32"}) {
+    for (const char* name : {"page8", "topdown8", "topdown24", "topdown32"}) {
         const std::string in = std::string(name) + ".bmp";
         const std::string out = std::string(name) + "-out.bmp";
         const ToolRun run = Run({"auto", in, "-o", out});
