@@ -19,7 +19,7 @@
 #include "engine/pipeline.h"
 #include "engine/rotator.h"
 #include "engine/skewmend.h"
-#include "synthetic_page.h"
+#include "tests/support/synthetic_page.h"
 
 namespace {
 

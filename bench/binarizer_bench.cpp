@@ -8,8 +8,8 @@
 #include <map>
 #include <memory>
 
-#include "bench_pages.h"
-#include "binarizer/binarizer.h"
+#include "bench/bench_pages.h"
+#include "engine/binarizer/binarizer.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "bench_pages.h"
-#include "pictconv.h"
+#include "bench/bench_pages.h"
+#include "pictconv/pictconv.h"
 
 namespace {
 

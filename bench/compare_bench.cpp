@@ -19,7 +19,7 @@
 #include <sstream>
 #include <string>
 
-#include "bench_pages.h"
+#include "bench/bench_pages.h"
 #include "engine/pipeline.h"
 #include "engine/skewmend.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bmp_io.h"
+#include "desktop/bmp_io.h"
 
 namespace {
 

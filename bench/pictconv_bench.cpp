@@ -10,7 +10,7 @@
 #include <string>
 
 #include "bmpbase/bitmap24.h"
-#include "pictconv.h"
+#include "pictconv/pictconv.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "portable_math.h"
+#include "engine/portable_math.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <iostream>
 #include <sstream>
 
-#include "deskew/precise.h"
-#include "skewmend.h"
-#include "synthetic_page.h"
+#include "engine/deskew/precise.h"
+#include "engine/skewmend.h"
+#include "tests/support/synthetic_page.h"
 
 namespace {
 

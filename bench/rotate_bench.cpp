@@ -2,8 +2,8 @@
 // 2480 x 3508, 24-bit): the colour rotation and the manual export.
 #include <benchmark/benchmark.h>
 
-#include "rotator.h"
-#include "skewmend.h"
+#include "engine/rotator.h"
+#include "engine/skewmend.h"
 
 namespace {
 

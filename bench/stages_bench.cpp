@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "bench_pages.h"
-#include "binarizer/binarizer.h"
+#include "bench/bench_pages.h"
 #include "bmpbase/planes.h"
-#include "components/connected_comp.h"
-#include "rotator.h"
-#include "skewmend.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/components/connected_comp.h"
+#include "engine/rotator.h"
+#include "engine/skewmend.h"
 
 namespace {
 

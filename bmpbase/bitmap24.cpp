@@ -1,16 +1,16 @@
 // Reading, writing, allocation and assignment of 24-bit bitmaps. The on-disk
 // form is two packed little-endian headers followed by the padded rows in
 // buffer order; see bitmap24.h for the accepted variants.
-#include "bitmap24.h"
+#include "bmpbase/bitmap24.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <new>
 
-#include "bmp_writer.h"
-#include "memory_pages.h"
-#include "size_limits.h"
+#include "bmpbase/bmp_writer.h"
+#include "bmpbase/memory_pages.h"
+#include "bmpbase/size_limits.h"
 
 namespace BmpBase {
 

@@ -3,7 +3,7 @@
 // interior of the buffer; the ends that share a 2 MiB block with other
 // allocations are left alone, so the advice never reaches memory the buffer
 // does not own.
-#include "memory_pages.h"
+#include "bmpbase/memory_pages.h"
 
 #if !defined(_WIN32)
 #include <sys/mman.h>

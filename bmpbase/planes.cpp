@@ -9,7 +9,7 @@
 // s * 21846 / 65536 = k + (2k + 21846 r) / 65536 and 2k + 43692 < 65536, so
 // the fraction never reaches 1. The row's last pixels go through the plain
 // loop.
-#include "planes.h"
+#include "bmpbase/planes.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

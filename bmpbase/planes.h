@@ -7,8 +7,8 @@
 // All four always succeed and return true.
 #pragma once
 
-#include "bitmap24.h"
-#include "plane.h"
+#include "bmpbase/bitmap24.h"
+#include "bmpbase/plane.h"
 
 namespace BmpBase {
 

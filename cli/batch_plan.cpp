@@ -2,7 +2,7 @@
 // itself (same file, by device and inode) without --in-place; an output
 // another page of the batch already writes; an existing output without
 // --force. Output folders under --out-dir are created as needed.
-#include "batch_plan.h"
+#include "cli/batch_plan.h"
 
 #include <sys/stat.h>
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "image_format.h"
-#include "options.h"
-#include "report_file.h"
+#include "cli/image_format.h"
+#include "cli/options.h"
+#include "cli/report_file.h"
 
 namespace Cli {
 

@@ -14,7 +14,7 @@
 // finishes the page it holds (an output it writes is still complete or
 // absent, never partial), fails to send the result and exits; the parent
 // reaps them and reports their pages and every page not started as failed.
-#include "batch_runner.h"
+#include "cli/batch_runner.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -21,7 +21,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "page_result.h"
+#include "cli/page_result.h"
 
 namespace Cli {
 

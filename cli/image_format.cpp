@@ -2,7 +2,7 @@
 // 1A LF; TIFF "II" or "MM" followed by 42 (classic) or 43 (BigTIFF) in the
 // byte order the first two bytes announce. Only the first eight bytes are
 // read, so detection costs one short read per input.
-#include "image_format.h"
+#include "cli/image_format.h"
 
 #include <algorithm>
 #include <cctype>

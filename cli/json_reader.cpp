@@ -3,7 +3,7 @@
 // hostile file cannot exhaust the stack. \u escapes become UTF-8, surrogate
 // pairs included; a lone surrogate, a raw control character in a string, an
 // unknown escape or anything after the document is an error.
-#include "json_reader.h"
+#include "cli/json_reader.h"
 
 #include <cctype>
 

@@ -19,16 +19,16 @@
 #include <string>
 #include <vector>
 
-#include "batch_plan.h"
-#include "batch_runner.h"
-#include "engine_log.h"
-#include "options.h"
-#include "page_jobs.h"
-#include "page_report.h"
-#include "progress_bar.h"
-#include "report.h"
-#include "report_file.h"
-#include "usage.h"
+#include "cli/batch_plan.h"
+#include "cli/batch_runner.h"
+#include "cli/engine_log.h"
+#include "cli/options.h"
+#include "cli/page_jobs.h"
+#include "cli/page_report.h"
+#include "cli/progress_bar.h"
+#include "cli/report.h"
+#include "cli/report_file.h"
+#include "cli/usage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The option table and the two checking passes. Each entry lists the
 // commands it belongs to; an option given to another command is a usage
 // error naming both, rather than being silently ignored.
-#include "options.h"
+#include "cli/options.h"
 
 #include <cctype>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // the desktop program reaches through the six exports, called here without
 // the round trip through a temporary BMP file. Failures are reported as one
 // line naming the file and the reason; the codecs print nothing themselves.
-#include "page_io.h"
+#include "cli/page_io.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,9 +11,9 @@
 #include <new>
 #include <vector>
 
-#include "atomic_output.h"
-#include "codecs.h"
-#include "page.h"
+#include "pictconv/atomic_output.h"
+#include "pictconv/codecs.h"
+#include "pictconv/page.h"
 
 namespace Cli {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bmpbase/bitmap24.h"
-#include "image_format.h"
+#include "cli/image_format.h"
 
 namespace Cli {
 

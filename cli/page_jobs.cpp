@@ -9,7 +9,7 @@
 // loses nothing by passing through the tool. With --precise, auto and
 // estimate add the engine's precise decision: a fractional angle with a
 // confidence, and pages it is not sure about kept as they were.
-#include "page_jobs.h"
+#include "cli/page_jobs.h"
 
 #include <chrono>
 #include <new>

@@ -1,6 +1,6 @@
 // Rows are built field by field in column order, so the JSON objects and
 // the CSV rows list the same fields in the same order.
-#include "page_report.h"
+#include "cli/page_report.h"
 
 #include <sstream>
 

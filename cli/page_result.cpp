@@ -1,7 +1,7 @@
 // The serial form is a sequence of fields, each its byte length in decimal,
 // a colon and the bytes, so file names may hold any character. Numbers are
 // written with enough digits to come back exactly.
-#include "page_result.h"
+#include "cli/page_result.h"
 
 #include <cstdio>
 #include <cstdlib>

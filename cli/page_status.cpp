@@ -1,4 +1,4 @@
-#include "page_status.h"
+#include "cli/page_status.h"
 
 namespace Cli {
 

@@ -2,7 +2,7 @@
 // time left is the remaining pages at that rate (shown once one page is
 // done). The line is drawn with a carriage return and padded, so a shorter
 // line fully covers a longer one.
-#include "progress_bar.h"
+#include "cli/progress_bar.h"
 
 #include <unistd.h>
 

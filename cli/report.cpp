@@ -4,7 +4,7 @@
 // when they hold a comma, a quote, a line break or leading/trailing space.
 // Every row is flushed as it is written, so a script reading the report can
 // follow a long batch.
-#include "report.h"
+#include "cli/report.h"
 
 #include <cstdio>
 #include <utility>

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
+#include "cli/options.h"
 
 namespace Cli {
 

@@ -5,13 +5,13 @@
 // through the ReportWriter, so quoting and escaping are those of the
 // standard-output reports, into memory; Commit writes them to the
 // temporary file made at Open and renames it over the destination.
-#include "report_file.h"
+#include "cli/report_file.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "atomic_output.h"
-#include "page_report.h"
+#include "cli/page_report.h"
+#include "pictconv/atomic_output.h"
 
 namespace Cli {
 

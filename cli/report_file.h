@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
-#include "page_result.h"
-#include "page_status.h"
-#include "report.h"
+#include "cli/options.h"
+#include "cli/page_result.h"
+#include "cli/page_status.h"
+#include "cli/report.h"
 
 namespace Pictconv {
 class AtomicOutput;

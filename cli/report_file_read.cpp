@@ -21,8 +21,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "json_reader.h"
-#include "report_file.h"
+#include "cli/json_reader.h"
+#include "cli/report_file.h"
 
 namespace Cli {
 

@@ -1,6 +1,6 @@
 // The texts are kept in one place so that --help, the man page and the
 // README tell the same story.
-#include "usage.h"
+#include "cli/usage.h"
 
 namespace Cli {
 

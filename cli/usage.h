@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "options.h"
+#include "cli/options.h"
 
 namespace Cli {
 

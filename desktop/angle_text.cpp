@@ -1,6 +1,6 @@
 // Saturating decimal parsing and sign-free formatting of angles. The field
 // takes any number of digits, so a long entry must not overflow an int.
-#include "angle_text.h"
+#include "desktop/angle_text.h"
 
 #include <cctype>
 #include <climits>

@@ -2,7 +2,7 @@
 // writer. What is left here is the desktop's file contract: the file is
 // opened by the caller and closed here on every way out, and a write counts
 // only when the close that flushes it succeeds too.
-#include "bmp_io.h"
+#include "desktop/bmp_io.h"
 
 #include "bmpbase/bmp_reader.h"
 

@@ -2,7 +2,7 @@
 // the blocking engine and converter calls.
 #pragma once
 
-#include "window_port.h"
+#include "desktop/window_port.h"
 
 namespace LeveloraDesk {
 

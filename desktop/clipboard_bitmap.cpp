@@ -2,7 +2,7 @@
 // 14-byte file header, a 40-byte information header, the colour table of 2,
 // 16 or 256 entries for the palette depths, and the pixel rows. The sizes in
 // the headers are the true ones; bfOffBits points past the colour table.
-#include "clipboard_bitmap.h"
+#include "desktop/clipboard_bitmap.h"
 
 #include <cstdio>
 

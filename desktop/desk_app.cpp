@@ -2,12 +2,12 @@
 // greying, the steps after a new image, Close, Restore and Exit. The
 // rotations are in rotate_commands.cpp, Open and Save in file_commands.cpp,
 // the clipboard, the Setup dialog, About and Help in dialog_commands.cpp.
-#include "desk_app.h"
+#include "desktop/desk_app.h"
 
 #include <utility>
 
-#include "command_ids.h"
-#include "help_path.h"
+#include "desktop/command_ids.h"
+#include "desktop/help_path.h"
 
 namespace LeveloraDesk {
 

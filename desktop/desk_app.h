@@ -16,10 +16,10 @@
 
 #include <string>
 
-#include "entry_points.h"
-#include "image_file_format.h"
-#include "program_state.h"
-#include "window_port.h"
+#include "desktop/entry_points.h"
+#include "desktop/image_file_format.h"
+#include "desktop/program_state.h"
+#include "desktop/window_port.h"
 
 namespace LeveloraDesk {
 

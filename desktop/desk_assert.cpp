@@ -1,6 +1,6 @@
 // The assertion line goes to standard output, like every other line the
 // system prints, and the process ends at once with exit code 1.
-#include "desk_assert.h"
+#include "desktop/desk_assert.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -13,12 +13,12 @@
 // field first.
 #include <new>
 
-#include "angle_text.h"
-#include "bmp_io.h"
-#include "clipboard_bitmap.h"
-#include "desk_app.h"
-#include "file_access.h"
-#include "temp_path.h"
+#include "desktop/angle_text.h"
+#include "desktop/bmp_io.h"
+#include "desktop/clipboard_bitmap.h"
+#include "desktop/desk_app.h"
+#include "desktop/file_access.h"
+#include "desktop/temp_path.h"
 
 namespace LeveloraDesk {
 

@@ -5,7 +5,7 @@
 // through it.
 #pragma once
 
-#include "skewmend.h"
+#include "engine/skewmend.h"
 
 namespace LeveloraDesk {
 

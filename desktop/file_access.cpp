@@ -1,6 +1,6 @@
 // On POSIX systems a UTF-8 path is the file name itself; on Windows it is
 // turned into a wide path and opened with the wide-character functions.
-#include "file_access.h"
+#include "desktop/file_access.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -9,13 +9,13 @@
 #include <cstdio>
 #include <new>
 
-#include "bmp_io.h"
-#include "busy_scope.h"
-#include "desk_app.h"
-#include "desk_assert.h"
-#include "file_access.h"
-#include "string_table.h"
-#include "temp_path.h"
+#include "desktop/bmp_io.h"
+#include "desktop/busy_scope.h"
+#include "desktop/desk_app.h"
+#include "desktop/desk_assert.h"
+#include "desktop/file_access.h"
+#include "desktop/string_table.h"
+#include "desktop/temp_path.h"
 
 namespace LeveloraDesk {
 

@@ -1,5 +1,5 @@
 // Joins the current directory and the help file's name.
-#include "help_path.h"
+#include "desktop/help_path.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,9 +1,9 @@
 // Looks up "_AutoRotate" and "_ManualRotate" in the engine, then the six
 // converters in the converter library, in that order. Each lookup goes
 // through FindEntryPoint and is cast to the entry point's own type.
-#include "library_binding.h"
+#include "desktop/library_binding.h"
 
-#include "native_module.h"
+#include "desktop/native_module.h"
 
 namespace LeveloraDesk {
 

@@ -3,7 +3,7 @@
 // missing library or entry point leaves a null pointer in the result.
 #pragma once
 
-#include "entry_points.h"
+#include "desktop/entry_points.h"
 
 namespace LeveloraDesk {
 

@@ -3,7 +3,7 @@
 // loaded (the loader counts references, so asking again for the same name
 // returns the same module); the engine prints its timer summary when the
 // process ends and unloads it.
-#include "native_module.h"
+#include "desktop/native_module.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -8,10 +8,10 @@
 // failure ShownImage is a copy of SourceImage again and CurrentAngle 0.
 #include <exception>
 
-#include "angle_text.h"
-#include "busy_scope.h"
-#include "desk_app.h"
-#include "string_table.h"
+#include "desktop/angle_text.h"
+#include "desktop/busy_scope.h"
+#include "desktop/desk_app.h"
+#include "desktop/string_table.h"
 
 namespace LeveloraDesk {
 

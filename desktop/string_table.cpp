@@ -1,8 +1,8 @@
 // The string table as a fixed list of (id, text) pairs. The texts are the
 // program's own and are shown exactly as written here.
-#include "string_table.h"
+#include "desktop/string_table.h"
 
-#include "command_ids.h"
+#include "desktop/command_ids.h"
 
 namespace LeveloraDesk {
 

@@ -3,13 +3,13 @@
 // On POSIX systems the folder is opened once without following a link and
 // every check and the file's own open go through that descriptor, so the
 // folder that was checked is the folder written into.
-#include "temp_path.h"
+#include "desktop/temp_path.h"
 
 #if defined(_WIN32)
 #include <filesystem>
 #include <system_error>
 
-#include "file_access.h"
+#include "desktop/file_access.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

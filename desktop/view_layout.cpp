@@ -2,7 +2,7 @@
 // directions; as soon as either direction is at most a fit, the smaller of
 // the two factors is taken. Sizes are rounded (add 0.5, truncate), the
 // position uses truncating integer halves.
-#include "view_layout.h"
+#include "desktop/view_layout.h"
 
 #include <cstdlib>
 

@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "clipboard_bitmap.h"
-#include "image_file_format.h"
+#include "desktop/clipboard_bitmap.h"
+#include "desktop/image_file_format.h"
 
 namespace LeveloraDesk {
 

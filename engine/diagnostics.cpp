@@ -1,5 +1,5 @@
 // Timer summary and assertion output; see diagnostics.h.
-#include "diagnostics.h"
+#include "engine/diagnostics.h"
 
 #include <iostream>
 

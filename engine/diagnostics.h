@@ -23,7 +23,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform.h"
+#include "engine/platform.h"
 
 namespace Skewmend {
 

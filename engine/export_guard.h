@@ -19,7 +19,7 @@
 
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/size_limits.h"
-#include "diagnostics.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

@@ -7,10 +7,10 @@
 // failure anywhere below ends in false with "Not enough memory for
 // _ManualRotate" (or ManualRotate) instead of an exception crossing the
 // export.
-#include "diagnostics.h"
-#include "export_guard.h"
-#include "rotator.h"
-#include "skewmend.h"
+#include "engine/diagnostics.h"
+#include "engine/export_guard.h"
+#include "engine/rotator.h"
+#include "engine/skewmend.h"
 
 using BmpBase::CBitmap24;
 using Skewmend::Log;

@@ -1,5 +1,5 @@
 // Platform layer: see platform.h.
-#include "platform.h"
+#include "engine/platform.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

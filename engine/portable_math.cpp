@@ -23,7 +23,7 @@
 //    where the alternating series converges quickly.
 //  - asin(x) = atan(x / sqrt(1 - x^2)) and acos(x) = 2 atan(sqrt((1 - x) /
 //    (1 + x))), with 1 - x and 1 + x formed exactly.
-#include "portable_math.h"
+#include "engine/portable_math.h"
 
 #include <cmath>
 #include <cstdint>

@@ -27,14 +27,14 @@
 //
 // pi, cos and sin come from PortableMath, so the geometry and every blended
 // pixel are the same bits on every platform the engine is built for.
-#include "rotator.h"
+#include "engine/rotator.h"
 
 #include <cmath>
 #include <vector>
 
-#include "diagnostics.h"
-#include "portable_math.h"
-#include "rotator_kernels.h"
+#include "engine/diagnostics.h"
+#include "engine/portable_math.h"
+#include "engine/rotator_kernels.h"
 
 namespace Skewmend {
 

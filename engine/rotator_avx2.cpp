@@ -17,7 +17,7 @@
 //
 // Built only for x86-64 with GCC or Clang; the function carries its own
 // target attribute and is chosen at run time when the processor has AVX2.
-#include "rotator_kernels.h"
+#include "engine/rotator_kernels.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

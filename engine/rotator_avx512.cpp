@@ -43,7 +43,7 @@
 // Built only for x86-64 with GCC or Clang outside Windows (whose ABI does
 // not keep 64-byte stack alignment for spilled vectors); chosen at run
 // time when the processor has AVX-512 F, BW, DQ, VBMI and VNNI.
-#include "rotator_kernels.h"
+#include "engine/rotator_kernels.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
 #include <immintrin.h>

@@ -7,7 +7,7 @@
 // first. Where the processor has SSSE3, eight pixels at a time are taken
 // from 48 source bytes by two byte shuffles; the row's last pixels are
 // copied one by one. Both give the very bytes of the source pixels.
-#include "working_page.h"
+#include "engine/working_page.h"
 
 #include <cstring>
 

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "bmpbase/bitmap24.h"
-#include "fuzz_support.h"
-#include "skewmend.h"
+#include "engine/skewmend.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/size_limits.h"
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = FuzzSupport::ScratchFile("in.bmp");

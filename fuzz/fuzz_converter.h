@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bmpbase/bitmap24.h"
-#include "fuzz_support.h"
-#include "pictconv.h"
+#include "fuzz/fuzz_support.h"
+#include "pictconv/pictconv.h"
 
 inline int FuzzConverter(FormatConverterFn convert, const uint8_t* data, size_t size) {
     static const std::string src = FuzzSupport::ScratchFile("in.img");

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bmp_io.h"
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/bmp_reader.h"
 #include "bmpbase/size_limits.h"
+#include "desktop/bmp_io.h"
 
 namespace {
 

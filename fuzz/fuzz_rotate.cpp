@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "bmpbase/bitmap24.h"
-#include "fuzz_support.h"
-#include "rotator.h"
-#include "skewmend.h"
+#include "engine/rotator.h"
+#include "engine/skewmend.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 

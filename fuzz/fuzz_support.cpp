@@ -1,5 +1,5 @@
 // Scratch files and the input cursor of the fuzz targets; see fuzz_support.h.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 
 #include <unistd.h>
 

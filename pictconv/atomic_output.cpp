@@ -16,7 +16,7 @@
 // is either the old file or the complete new one. The folder is not synced
 // after the rename: that would only make the new name durable sooner, at
 // the price of a second flush for every page of a batch.
-#include "atomic_output.h"
+#include "pictconv/atomic_output.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

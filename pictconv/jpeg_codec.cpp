@@ -28,8 +28,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "codecs.h"
-#include "page.h"
+#include "pictconv/codecs.h"
+#include "pictconv/page.h"
 
 namespace Pictconv {
 

@@ -2,7 +2,7 @@
 // between the decoders and the encoders. The BMP side is the shared reader
 // with its standard policy and the shared writer's 24-bit form: a 40-byte
 // information header, pixels at offset 54 and true sizes.
-#include "page.h"
+#include "pictconv/page.h"
 
 #include <cmath>
 #include <cstring>

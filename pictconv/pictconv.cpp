@@ -3,14 +3,14 @@
 // renames that over the destination only when everything succeeded. Any
 // failure, including running out of memory, becomes false; no exception
 // leaves the library.
-#include "pictconv.h"
+#include "pictconv/pictconv.h"
 
 #include <exception>
 #include <new>
 
-#include "atomic_output.h"
-#include "codecs.h"
-#include "page.h"
+#include "pictconv/atomic_output.h"
+#include "pictconv/codecs.h"
+#include "pictconv/page.h"
 
 using BmpBase::CBitmap24;
 

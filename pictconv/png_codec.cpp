@@ -21,8 +21,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "codecs.h"
-#include "page.h"
+#include "pictconv/codecs.h"
+#include "pictconv/page.h"
 
 namespace Pictconv {
 

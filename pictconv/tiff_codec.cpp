@@ -30,8 +30,8 @@
 
 #include <unistd.h>
 
-#include "codecs.h"
-#include "page.h"
+#include "pictconv/codecs.h"
+#include "pictconv/page.h"
 
 namespace Pictconv {
 

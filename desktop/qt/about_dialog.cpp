@@ -1,5 +1,5 @@
 // The About box: icon left, version text beside it, OK at the right.
-#include "about_dialog.h"
+#include "desktop/qt/about_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The router looks at the shortcut-override query that precedes every key
 // press: a widget that accepts it keeps the key; an ignored query lets the
 // window's shortcut run.
-#include "accelerator_router.h"
+#include "desktop/qt/accelerator_router.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // would deliver them: other 16-bit layouts to 5-5-5, RGB byte order to BGR,
 // and everything else (higher precision, other byte orders) to 32 bits.
 // Pictures with transparency are laid on white first.
-#include "clipboard_image.h"
+#include "desktop/qt/clipboard_image.h"
 
 #include <algorithm>
 #include <cstring>

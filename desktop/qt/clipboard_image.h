@@ -7,7 +7,7 @@
 
 #include <QImage>
 
-#include "clipboard_bitmap.h"
+#include "desktop/clipboard_bitmap.h"
 
 namespace LeveloraDesk {
 

@@ -1,7 +1,7 @@
 // Wires the window's commands to the logic and runs the start-up steps.
-#include "desk_program.h"
+#include "desktop/qt/desk_program.h"
 
-#include "temp_path.h"
+#include "desktop/temp_path.h"
 
 namespace LeveloraDesk {
 

@@ -5,8 +5,8 @@
 // window and runs the event loop.
 #pragma once
 
-#include "desk_app.h"
-#include "main_window.h"
+#include "desktop/desk_app.h"
+#include "desktop/qt/main_window.h"
 
 namespace LeveloraDesk {
 

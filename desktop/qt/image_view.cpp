@@ -4,12 +4,12 @@
 // (a positive biHeight), so the picture is upright either way. The view's
 // own rectangle is the area below the toolbar, so the toolbar's height is
 // already taken off. Downscaling is smoothed so that text stays readable.
-#include "image_view.h"
+#include "desktop/qt/image_view.h"
 
 #include <QImage>
 #include <QPainter>
 
-#include "view_layout.h"
+#include "desktop/view_layout.h"
 
 namespace LeveloraDesk {
 

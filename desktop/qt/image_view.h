@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "program_state.h"
+#include "desktop/program_state.h"
 
 namespace LeveloraDesk {
 

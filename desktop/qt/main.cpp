@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "desk_program.h"
-#include "library_binding.h"
+#include "desktop/library_binding.h"
+#include "desktop/qt/desk_program.h"
 
 int main(int argc, char** argv) {
     // Program-wide state and the bound libraries exist before the window.

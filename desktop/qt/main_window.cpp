@@ -6,7 +6,7 @@
 // Tiff and Png with the first preselected; the position of the chosen
 // filter is the format. The busy cursor is an application override cursor,
 // nested so that inner busy scopes do not end an outer one.
-#include "main_window.h"
+#include "desktop/qt/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,13 +24,13 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "about_dialog.h"
-#include "accelerator_router.h"
-#include "clipboard_image.h"
-#include "command_ids.h"
-#include "image_view.h"
-#include "setup_dialog.h"
-#include "string_table.h"
+#include "desktop/command_ids.h"
+#include "desktop/qt/about_dialog.h"
+#include "desktop/qt/accelerator_router.h"
+#include "desktop/qt/clipboard_image.h"
+#include "desktop/qt/image_view.h"
+#include "desktop/qt/setup_dialog.h"
+#include "desktop/string_table.h"
 
 // The icons are compiled into a static library, whose resource object the
 // linker keeps only when it is referenced by name.

@@ -20,8 +20,8 @@
 #include <functional>
 #include <map>
 
-#include "program_state.h"
-#include "window_port.h"
+#include "desktop/program_state.h"
+#include "desktop/window_port.h"
 
 class QAction;
 class QLineEdit;

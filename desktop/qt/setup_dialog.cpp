@@ -4,7 +4,7 @@
 // which only stops typing: a longer preset (the toolbar's field has no
 // limit) is shown whole, and OK without a change finds it equal to the
 // current angle.
-#include "setup_dialog.h"
+#include "desktop/qt/setup_dialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "window_port.h"
+#include "desktop/window_port.h"
 
 class QLineEdit;
 class QPushButton;

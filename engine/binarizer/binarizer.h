@@ -28,9 +28,9 @@
 #include <string>
 #include <vector>
 
-#include "binarizer/pixel_mask.h"
-#include "binarizer/region_rect.h"
 #include "bmpbase/plane.h"
+#include "engine/binarizer/pixel_mask.h"
+#include "engine/binarizer/region_rect.h"
 
 namespace Skewmend {
 

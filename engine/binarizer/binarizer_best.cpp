@@ -32,9 +32,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "binarizer/binarizer.h"
-#include "binarizer/binarizer_rules.h"
-#include "diagnostics.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/binarizer/binarizer_rules.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

@@ -29,8 +29,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "binarizer/binarizer.h"
-#include "diagnostics.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

@@ -33,9 +33,9 @@
 #include <utility>
 #include <vector>
 
-#include "binarizer/binarizer.h"
-#include "components/equivalence_table.h"
-#include "diagnostics.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/components/equivalence_table.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

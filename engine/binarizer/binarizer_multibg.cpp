@@ -12,8 +12,8 @@
 // most part comes out as paper. A small rest stays paper.
 #include <algorithm>
 
-#include "binarizer/binarizer.h"
-#include "diagnostics.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

@@ -23,9 +23,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "binarizer/binarizer.h"
-#include "binarizer/binarizer_rules.h"
-#include "diagnostics.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/binarizer/binarizer_rules.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

@@ -24,8 +24,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "binarizer/binarizer.h"
-#include "diagnostics.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

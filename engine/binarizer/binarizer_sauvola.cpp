@@ -41,9 +41,9 @@
 #include <utility>
 #include <vector>
 
-#include "binarizer/binarizer.h"
-#include "diagnostics.h"
-#include "portable_math.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/diagnostics.h"
+#include "engine/portable_math.h"
 
 namespace Skewmend {
 

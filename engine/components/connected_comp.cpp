@@ -25,13 +25,13 @@
 // previous column are kept in two small arrays; the label plane itself is
 // only written at ink pixels. The result is the label plane the plain
 // column-by-column loop produces, bit for bit.
-#include "components/connected_comp.h"
+#include "engine/components/connected_comp.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "diagnostics.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

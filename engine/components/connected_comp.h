@@ -17,9 +17,9 @@
 
 #include <cstdint>
 
-#include "binarizer/pixel_mask.h"
 #include "bmpbase/plane.h"
-#include "components/equivalence_table.h"
+#include "engine/binarizer/pixel_mask.h"
+#include "engine/components/equivalence_table.h"
 
 namespace Skewmend {
 

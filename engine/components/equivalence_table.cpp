@@ -7,11 +7,11 @@
 // two classes moves the members of the second, in order, to the end of the
 // first and repoints their entries; the second class stays in the list,
 // empty, so the creation order of the classes never changes.
-#include "components/equivalence_table.h"
+#include "engine/components/equivalence_table.h"
 
 #include <algorithm>
 
-#include "diagnostics.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

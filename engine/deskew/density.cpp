@@ -25,10 +25,10 @@
 #include <cmath>
 #include <vector>
 
-#include "deskew/deskewer.h"
-#include "diagnostics.h"
-#include "portable_math.h"
-#include "rotator.h"
+#include "engine/deskew/deskewer.h"
+#include "engine/diagnostics.h"
+#include "engine/portable_math.h"
+#include "engine/rotator.h"
 
 namespace Skewmend {
 

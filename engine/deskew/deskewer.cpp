@@ -8,7 +8,7 @@
 // paper. The sums are 64-bit: a working page may hold up to about 2^30
 // pixels, whose byte sums would wrap a 32-bit counter; for every page whose
 // sums fit in 32 bits the result is the same.
-#include "deskew/deskewer.h"
+#include "engine/deskew/deskewer.h"
 
 namespace Skewmend {
 

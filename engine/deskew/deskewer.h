@@ -23,9 +23,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "binarizer/pixel_mask.h"
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/plane.h"
+#include "engine/binarizer/pixel_mask.h"
 
 namespace Skewmend {
 

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "deskew/deskewer.h"
-#include "diagnostics.h"
+#include "engine/deskew/deskewer.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

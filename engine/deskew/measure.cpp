@@ -22,11 +22,11 @@
 #include <cmath>
 #include <utility>
 
-#include "components/connected_comp.h"
-#include "components/equivalence_table.h"
-#include "deskew/deskewer.h"
-#include "deskew/nearest_centroid.h"
-#include "diagnostics.h"
+#include "engine/components/connected_comp.h"
+#include "engine/components/equivalence_table.h"
+#include "engine/deskew/deskewer.h"
+#include "engine/deskew/nearest_centroid.h"
+#include "engine/diagnostics.h"
 
 namespace Skewmend {
 

@@ -23,7 +23,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "deskew/deskewer.h"
+#include "engine/deskew/deskewer.h"
 
 namespace Skewmend {
 

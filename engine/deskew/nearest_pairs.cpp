@@ -18,11 +18,11 @@
 // visiting every pair.
 #include <cmath>
 
-#include "deskew/deskewer.h"
-#include "deskew/nearest_centroid.h"
-#include "diagnostics.h"
-#include "portable_math.h"
-#include "rotator.h"
+#include "engine/deskew/deskewer.h"
+#include "engine/deskew/nearest_centroid.h"
+#include "engine/diagnostics.h"
+#include "engine/portable_math.h"
+#include "engine/rotator.h"
 
 namespace Skewmend {
 

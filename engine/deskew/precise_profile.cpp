@@ -18,9 +18,9 @@
 #include <cmath>
 #include <limits>
 
-#include "deskew/precise.h"
-#include "portable_math.h"
-#include "rotator.h"
+#include "engine/deskew/precise.h"
+#include "engine/portable_math.h"
+#include "engine/rotator.h"
 
 namespace Skewmend {
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using TestSupport::BmpFileBytes;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "allocation_limit.h"
+#include "tests/support/allocation_limit.h"
 
 namespace BmpBase {
 namespace {

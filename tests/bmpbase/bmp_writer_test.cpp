@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bmpbase/bmp_reader.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace BmpBase {
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <random>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace BmpBase;
 

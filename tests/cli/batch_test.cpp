@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <set>
 
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace CliTest {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bmpbase/bmp_writer.h"
-#include "cli_fixture.h"
-#include "synthetic_page.h"
+#include "tests/cli/cli_fixture.h"
+#include "tests/support/synthetic_page.h"
 
 namespace CliTest {
 namespace {

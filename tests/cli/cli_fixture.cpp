@@ -1,7 +1,7 @@
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
-#include "pictconv.h"
-#include "synthetic_page.h"
+#include "pictconv/pictconv.h"
+#include "tests/support/synthetic_page.h"
 
 namespace CliTest {
 

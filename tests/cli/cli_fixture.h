@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bmpbase/bitmap24.h"
-#include "test_support.h"
-#include "tool_runner.h"
+#include "tests/cli/tool_runner.h"
+#include "tests/support/test_support.h"
 
 namespace CliTest {
 

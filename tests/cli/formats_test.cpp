@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace CliTest {
 namespace {

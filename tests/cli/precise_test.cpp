@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace CliTest {
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace CliTest {
 namespace {

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "report_file.h"
-#include "test_support.h"
+#include "cli/report_file.h"
+#include "tests/support/test_support.h"
 
 namespace Cli {
 namespace {

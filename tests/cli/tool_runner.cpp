@@ -1,4 +1,4 @@
-#include "tool_runner.h"
+#include "tests/cli/tool_runner.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace CliTest {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "batch_runner.h"
-#include "options.h"
-#include "page_report.h"
-#include "page_result.h"
-#include "report.h"
-#include "tool_runner.h"
+#include "cli/batch_runner.h"
+#include "cli/options.h"
+#include "cli/page_report.h"
+#include "cli/page_result.h"
+#include "cli/report.h"
+#include "tests/cli/tool_runner.h"
 
 namespace Cli {
 namespace {

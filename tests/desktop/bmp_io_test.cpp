@@ -1,7 +1,7 @@
 // The desktop program's BMP reader and writers, on files built byte by byte
 // here: every accepted kind of file and conversion rule, the refusals, the
 // all-or-nothing rule and the written headers.
-#include "bmp_io.h"
+#include "desktop/bmp_io.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 namespace {

@@ -2,18 +2,18 @@
 // its conditions, the greying rules, the state after every command and
 // failure, the rotations through a stand-in engine, and what a missing
 // entry point does.
-#include "desk_app.h"
+#include "desktop/desk_app.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 
-#include "angle_text.h"
-#include "bmp_io.h"
-#include "command_ids.h"
-#include "fake_window.h"
-#include "test_support.h"
+#include "desktop/angle_text.h"
+#include "desktop/bmp_io.h"
+#include "desktop/command_ids.h"
+#include "tests/desktop/fake_window.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "bmp_io.h"
-#include "clipboard_bitmap.h"
-#include "command_ids.h"
-#include "desk_app.h"
-#include "fake_window.h"
-#include "test_support.h"
+#include "desktop/bmp_io.h"
+#include "desktop/clipboard_bitmap.h"
+#include "desktop/command_ids.h"
+#include "desktop/desk_app.h"
+#include "tests/desktop/fake_window.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 

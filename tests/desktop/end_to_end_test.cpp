@@ -5,13 +5,13 @@
 
 #include <cstring>
 
-#include "bmp_io.h"
-#include "command_ids.h"
-#include "desk_app.h"
-#include "fake_window.h"
-#include "library_binding.h"
-#include "synthetic_page.h"
-#include "test_support.h"
+#include "desktop/bmp_io.h"
+#include "desktop/command_ids.h"
+#include "desktop/desk_app.h"
+#include "desktop/library_binding.h"
+#include "tests/desktop/fake_window.h"
+#include "tests/support/synthetic_page.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 namespace {

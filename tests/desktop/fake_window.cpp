@@ -1,7 +1,7 @@
 // The switchable stand-ins for the engine and the converter library.
-#include "fake_window.h"
+#include "tests/desktop/fake_window.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "entry_points.h"
-#include "window_port.h"
+#include "desktop/entry_points.h"
+#include "desktop/window_port.h"
 
 namespace LeveloraDesk {
 

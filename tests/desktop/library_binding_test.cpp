@@ -1,10 +1,10 @@
 // Binding by name: the engine built beside the tests is found through the
 // run path, and a missing library or entry point gives a null pointer.
-#include "library_binding.h"
+#include "desktop/library_binding.h"
 
 #include <gtest/gtest.h>
 
-#include "native_module.h"
+#include "desktop/native_module.h"
 
 namespace LeveloraDesk {
 namespace {

@@ -1,6 +1,6 @@
 // The real Qt window, offscreen: menu texts and ids, accelerators, toolbar
 // buttons and tooltips, the greying at start, and the angle field.
-#include "main_window.h"
+#include "desktop/qt/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +19,12 @@
 #include <QToolBar>
 #include <QWidgetAction>
 
-#include "about_dialog.h"
-#include "command_ids.h"
-#include "desk_program.h"
-#include "library_binding.h"
-#include "setup_dialog.h"
-#include "test_support.h"
+#include "desktop/command_ids.h"
+#include "desktop/library_binding.h"
+#include "desktop/qt/about_dialog.h"
+#include "desktop/qt/desk_program.h"
+#include "desktop/qt/setup_dialog.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 namespace {

@@ -2,7 +2,7 @@
 // accepted, and that a link at the file's name or a folder that is not the
 // user's own makes every command that writes the file fail without writing
 // anywhere.
-#include "temp_path.h"
+#include "desktop/temp_path.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <functional>
 
-#include "bmp_io.h"
-#include "command_ids.h"
-#include "desk_app.h"
-#include "fake_window.h"
-#include "test_support.h"
+#include "desktop/bmp_io.h"
+#include "desktop/command_ids.h"
+#include "desktop/desk_app.h"
+#include "tests/desktop/fake_window.h"
+#include "tests/support/test_support.h"
 
 namespace LeveloraDesk {
 namespace {

@@ -1,5 +1,5 @@
 // The fit-and-centre arithmetic of the image view.
-#include "view_layout.h"
+#include "desktop/view_layout.h"
 
 #include <gtest/gtest.h>
 

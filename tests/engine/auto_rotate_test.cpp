@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "rotator.h"
-#include "skewmend.h"
-#include "synthetic_page.h"
-#include "test_support.h"
+#include "engine/rotator.h"
+#include "engine/skewmend.h"
+#include "tests/support/synthetic_page.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 

@@ -1,5 +1,5 @@
 // Diagnostics: the timer summary line, the stopwatch and the fatal assertion.
-#include "diagnostics.h"
+#include "engine/diagnostics.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -19,7 +19,7 @@
 #include <windows.h>
 #endif
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

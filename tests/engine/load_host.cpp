@@ -24,7 +24,7 @@
 #include <cstring>
 
 #include "bmpbase/bitmap24.h"
-#include "skewmend.h"
+#include "engine/skewmend.h"
 
 namespace {
 

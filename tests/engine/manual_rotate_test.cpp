@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "skewmend.h"
-#include "test_support.h"
+#include "engine/skewmend.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using testing::internal::CaptureStdout;

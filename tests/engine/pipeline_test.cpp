@@ -14,8 +14,8 @@
 #include "engine/deskew/angle_rules.h"
 #include "engine/diagnostics.h"
 #include "engine/skewmend.h"
-#include "synthetic_page.h"
-#include "test_support.h"
+#include "tests/support/synthetic_page.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using Skewmend::AnalysePage;

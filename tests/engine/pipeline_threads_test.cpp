@@ -9,7 +9,7 @@
 
 #include "engine/diagnostics.h"
 #include "engine/pipeline.h"
-#include "synthetic_page.h"
+#include "tests/support/synthetic_page.h"
 
 using BmpBase::CBitmap24;
 

@@ -4,7 +4,7 @@
 // one where glibc and the Windows runtime (MinGW-w64 with msvcrt.dll) were
 // seen to disagree, or a landmark value. The suite runs on Linux and, cross-
 // built, under Wine, so passing on both proves the results platform-free.
-#include "portable_math.h"
+#include "engine/portable_math.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <limits>
 #include <ostream>
 
-#include "rotator.h"
+#include "engine/rotator.h"
 
 namespace PM = Skewmend::PortableMath;
 

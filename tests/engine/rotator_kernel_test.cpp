@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "rotator_kernels.h"
+#include "engine/rotator_kernels.h"
 
 #ifndef _WIN32
 #include <sys/mman.h>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bmpbase/planes.h"
-#include "rotator.h"
+#include "engine/rotator.h"
 
 using BmpBase::CBitmap24;
 using BmpBase::GreyImage;

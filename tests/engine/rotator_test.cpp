@@ -1,6 +1,6 @@
 // Rotation: the output geometry, the sampling rule and the corner fill of
 // the colour, plane and channel forms.
-#include "rotator.h"
+#include "engine/rotator.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "bmpbase/planes.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using BmpBase::GreyImage;

@@ -1,13 +1,13 @@
 // The working page: pages above 1048576 pixels are analysed at half size,
 // every second row and column from the first.
-#include "working_page.h"
+#include "engine/working_page.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using Skewmend::WorkingPage;

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "atomic_output.h"
+#include "pictconv/atomic_output.h"
 
 namespace {
 

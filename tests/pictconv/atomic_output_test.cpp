@@ -12,7 +12,7 @@
 #include <ostream>
 #include <string>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "convert_helpers.h"
+#include "tests/pictconv/convert_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -18,10 +18,10 @@
 #include <jpeglib.h>
 #include <zlib.h>
 
-#include "convert_helpers.h"
-#include "pictconv.h"
-#include "sample_files.h"
-#include "test_support.h"
+#include "pictconv/pictconv.h"
+#include "tests/pictconv/convert_helpers.h"
+#include "tests/pictconv/sample_files.h"
+#include "tests/support/test_support.h"
 
 using PictconvTest::Converter;
 using PictconvTest::RunConverter;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "allocation_limit.h"
-#include "pictconv.h"
-#include "test_support.h"
+#include "pictconv/pictconv.h"
+#include "tests/support/allocation_limit.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

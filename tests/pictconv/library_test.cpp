@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
-#include "pictconv.h"
-#include "test_support.h"
+#include "pictconv/pictconv.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <sys/stat.h>
 
-#include "convert_helpers.h"
-#include "pictconv.h"
-#include "test_support.h"
+#include "pictconv/pictconv.h"
+#include "tests/pictconv/convert_helpers.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using PictconvTest::Converter;

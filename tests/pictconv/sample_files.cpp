@@ -1,6 +1,6 @@
 // Writers for the test inputs. Errors in these helpers are test bugs, so
 // the libraries' default handlers are good enough here.
-#include "sample_files.h"
+#include "tests/pictconv/sample_files.h"
 
 #include <png.h>
 #include <tiffio.h>

@@ -1,7 +1,7 @@
 // Replacement global allocation functions with a switchable size limit; see
 // allocation_limit.h. They allocate with malloc and free with free, all
 // variants alike, so that sanitizers see matching pairs.
-#include "allocation_limit.h"
+#include "tests/support/allocation_limit.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,4 +1,4 @@
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "binarizer/binarizer.h"
-#include "binarizer/binarizer_rules.h"
-#include "grey_pages.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/binarizer/binarizer_rules.h"
+#include "tests/engine/binarizer/grey_pages.h"
 
 using GreyPages::At;
 using GreyPages::FillRect;

@@ -1,6 +1,6 @@
 // Binarizer: the object, the dispatcher, the global Otsu threshold and the
 // majority rule.
-#include "binarizer/binarizer.h"
+#include "engine/binarizer/binarizer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -6,8 +6,8 @@
 #include <set>
 #include <tuple>
 
-#include "binarizer/binarizer.h"
-#include "grey_pages.h"
+#include "engine/binarizer/binarizer.h"
+#include "tests/engine/binarizer/grey_pages.h"
 
 using GreyPages::FillRect;
 using GreyPages::Page;

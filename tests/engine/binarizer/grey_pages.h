@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "binarizer/pixel_mask.h"
 #include "bmpbase/plane.h"
+#include "engine/binarizer/pixel_mask.h"
 
 namespace GreyPages {
 

@@ -7,9 +7,9 @@
 #include <tuple>
 #include <vector>
 
-#include "binarizer/binarizer.h"
-#include "binarizer/binarizer_rules.h"
-#include "grey_pages.h"
+#include "engine/binarizer/binarizer.h"
+#include "engine/binarizer/binarizer_rules.h"
+#include "tests/engine/binarizer/grey_pages.h"
 
 using GreyPages::FillRect;
 using GreyPages::MaskWhere;

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "binarizer/binarizer.h"
-#include "grey_pages.h"
+#include "engine/binarizer/binarizer.h"
+#include "tests/engine/binarizer/grey_pages.h"
 
 using GreyPages::At;
 using GreyPages::FillRect;

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "binarizer/binarizer.h"
-#include "grey_pages.h"
+#include "engine/binarizer/binarizer.h"
+#include "tests/engine/binarizer/grey_pages.h"
 
 using GreyPages::At;
 using GreyPages::FillRect;

@@ -1,7 +1,7 @@
 // ConnectedComp: the neighbour rules, the component cap, label exhaustion,
 // the border, the no-renumbering mode, and a plain column-by-column
 // reference labeller that random masks are compared against bit for bit.
-#include "components/connected_comp.h"
+#include "engine/components/connected_comp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // EquivalenceTable: the five cases of Union, the order of classes and the
 // minimum map.
-#include "components/equivalence_table.h"
+#include "engine/components/equivalence_table.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

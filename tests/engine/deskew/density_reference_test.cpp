@@ -7,8 +7,8 @@
 #include <cmath>
 #include <random>
 
-#include "deskew_test_support.h"
-#include "rotator.h"
+#include "engine/rotator.h"
+#include "tests/engine/deskew/deskew_test_support.h"
 
 using DeskewTest::MaskCanvas;
 

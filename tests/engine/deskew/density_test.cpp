@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "deskew_test_support.h"
+#include "tests/engine/deskew/deskew_test_support.h"
 
 using DeskewTest::MaskCanvas;
 

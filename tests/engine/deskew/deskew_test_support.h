@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "binarizer/pixel_mask.h"
 #include "bmpbase/plane.h"
-#include "deskew/deskewer.h"
+#include "engine/binarizer/pixel_mask.h"
+#include "engine/deskew/deskewer.h"
 
 namespace DeskewTest {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "deskew_test_support.h"
-#include "rotator.h"
-#include "synthetic_page.h"
+#include "engine/rotator.h"
+#include "tests/engine/deskew/deskew_test_support.h"
+#include "tests/support/synthetic_page.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // RemoveMargin: cropping the mask and grey image to the ink.
 #include <gtest/gtest.h>
 
-#include "deskew_test_support.h"
+#include "tests/engine/deskew/deskew_test_support.h"
 
 using DeskewTest::MaskCanvas;
 

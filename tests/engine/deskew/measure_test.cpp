@@ -7,7 +7,7 @@
 #include <cmath>
 #include <random>
 
-#include "deskew_test_support.h"
+#include "tests/engine/deskew/deskew_test_support.h"
 
 using DeskewTest::MaskCanvas;
 using Skewmend::Point;

@@ -1,7 +1,7 @@
 // NearestCentroid against the plain scan over every centroid in index order,
 // on random sets full of ties: equal rows, equal distances, coinciding
 // centroids, and centroids far apart, with random subsets kept and accepted.
-#include "deskew/nearest_centroid.h"
+#include "engine/deskew/nearest_centroid.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "deskew_test_support.h"
+#include "tests/engine/deskew/deskew_test_support.h"
 
 using Skewmend::Point;
 

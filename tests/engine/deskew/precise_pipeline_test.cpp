@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "deskew/precise.h"
-#include "rotator.h"
-#include "synthetic_page.h"
-#include "test_support.h"
+#include "engine/deskew/precise.h"
+#include "engine/rotator.h"
+#include "tests/support/synthetic_page.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using Skewmend::PreciseAction;

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <string>
 
-#include "deskew/precise.h"
-#include "deskew_test_support.h"
-#include "synthetic_page.h"
+#include "engine/deskew/precise.h"
+#include "tests/engine/deskew/deskew_test_support.h"
+#include "tests/support/synthetic_page.h"
 
 using DeskewTest::MaskCanvas;
 using Skewmend::PreciseDeskew;

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "allocation_limit.h"
 #include "bmpbase/bitmap24.h"
 #include "bmpbase/size_limits.h"
-#include "skewmend.h"
-#include "synthetic_page.h"
-#include "test_support.h"
+#include "engine/skewmend.h"
+#include "tests/support/allocation_limit.h"
+#include "tests/support/synthetic_page.h"
+#include "tests/support/test_support.h"
 
 using BmpBase::CBitmap24;
 using testing::internal::CaptureStdout;

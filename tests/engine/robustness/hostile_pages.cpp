@@ -1,5 +1,5 @@
 // The hostile pages of hostile_pages.h, drawn directly into bitmaps.
-#include "hostile_pages.h"
+#include "tests/engine/robustness/hostile_pages.h"
 
 #include <cmath>
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "hostile_pages.h"
-#include "skewmend.h"
+#include "engine/skewmend.h"
+#include "tests/engine/robustness/hostile_pages.h"
 
 namespace {
 
