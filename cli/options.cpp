@@ -137,7 +137,13 @@ const std::vector<OptionRule>& Table() {
         {"verbose", 'v', false, kAll, Flag(&Options::verbose)},
         {"no-progress", 0, false, kAll, Flag(&Options::progress, false)},
         {"timings", 0, false, kAll, Flag(&Options::timings)},
-        {"precise", 0, false, kAuto | kEstimate, Flag(&Options::precise)},
+        {"precise", 0, false, kAuto | kEstimate, Flag(&Options::preciseGiven)},
+        {"whole-degrees", 0, false, kAuto | kEstimate,
+         [](Options& o, const std::string&, std::string&) {
+             o.wholeDegrees = true;
+             o.precise = false;
+             return true;
+         }},
         {"min-confidence", 0, true, kAuto | kEstimate,
          [](Options& o, const std::string& v, std::string& error) {
              if (!ParseDouble(v, o.minConfidence) || o.minConfidence < 0.0 ||
@@ -265,6 +271,13 @@ const char* CommandName(Command command) {
     }
 }
 
+const char* ModeName(const Options& o) {
+    if (o.command != Command::kAuto && o.command != Command::kEstimate) {
+        return "";
+    }
+    return o.precise ? "precise" : "whole-degrees";
+}
+
 bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error) {
     if (argc < 2) {
         error = "no command given";
@@ -345,6 +358,8 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             return false;
         }
     }
+    // Only auto and estimate decide pages; rotate turns by the angle given.
+    options.precise = options.precise && options.command != Command::kRotate;
     return true;
 }
 
@@ -364,9 +379,13 @@ bool ValidateOptions(const Options& o, std::string& error) {
         error = "the report file '" + o.reportFile + "' must end in .csv or .json";
         return false;
     }
-    if (!o.precise && (o.minConfidenceGiven || o.minAngleGiven)) {
+    if (o.wholeDegrees && o.preciseGiven) {
+        error = "--precise and --whole-degrees exclude each other";
+        return false;
+    }
+    if (o.wholeDegrees && (o.minConfidenceGiven || o.minAngleGiven)) {
         error = std::string(o.minConfidenceGiven ? "--min-confidence" : "--min-angle") +
-                " applies to --precise only";
+                " applies to precise mode only, not to --whole-degrees";
         return false;
     }
     if (o.command == Command::kEstimate) {

@@ -35,8 +35,13 @@ struct Options {
     int jobs = 0;  // worker processes; 0 = one per core
     bool verbose = false;
     bool progress = true;
-    bool timings = false;        // per-page decode/process/encode times in the report
-    bool precise = false;        // auto, estimate: sub-degree angle with a confidence
+    bool timings = false;  // per-page decode/process/encode times in the report
+    // auto, estimate: precise mode (sub-degree angle with a confidence, "not
+    // sure" rather than a guess) unless --whole-degrees asks for the
+    // automatic pipeline's own decision.
+    bool precise = true;
+    bool preciseGiven = false;  // --precise, accepted for older scripts; changes nothing
+    bool wholeDegrees = false;
     double minConfidence = 0.5;  // precise: less is "not sure"
     bool minConfidenceGiven = false;
     double minAngle = 0.05;  // precise auto: smaller corrections leave the page unchanged
@@ -58,5 +63,9 @@ ReportFormat ReportFileFormat(const std::string& path);
 
 // The command's name as typed ("auto", "rotate", "estimate").
 const char* CommandName(Command command);
+
+// The mode that decides the pages of `auto` and `estimate` as the reports
+// name it: "precise" or "whole-degrees"; "" for the other commands.
+const char* ModeName(const Options& options);
 
 }  // namespace Cli

@@ -1,14 +1,14 @@
 // Every command goes through the engine's internal interface
-// (engine/pipeline.h): auto analyses the page and, when the small-tilt rule
-// says so, turns it by the whole-degree angle, as _AutoRotate does; rotate
-// turns it by the task's angle (--angle, or a report's row for
-// --from-report, whose skipped rows are never loaded) with white or black
-// corners; estimate stops after the analysis. A page that auto leaves
-// unturned is not re-encoded when its output keeps the input's format: the
-// input file is copied byte for byte (or, in place, left alone), so a JPEG
-// loses nothing by passing through the tool. With --precise, auto and
-// estimate add the engine's precise decision: a fractional angle with a
-// confidence, and pages it is not sure about kept as they were.
+// (engine/pipeline.h). auto and estimate decide a page in precise mode by
+// default (a fractional angle with a confidence; pages it is not sure about
+// kept as they were); with --whole-degrees, auto analyses the page and, when
+// the small-tilt rule says so, turns it by the whole-degree angle, as
+// _AutoRotate does. rotate turns the page by the task's angle (--angle, or a
+// report's row for --from-report, whose skipped rows are never loaded) with
+// white or black corners; estimate stops after the analysis. A page that
+// auto leaves unturned is not re-encoded when its output keeps the input's
+// format: the input file is copied byte for byte (or, in place, left
+// alone), so a JPEG loses nothing by passing through the tool.
 #include "cli/page_jobs.h"
 
 #include <chrono>

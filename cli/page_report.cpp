@@ -76,6 +76,9 @@ std::vector<std::string> ReportColumns(const Options& o) {
     if (o.precise) {
         columns.push_back("confidence");
     }
+    if (*ModeName(o) != '\0') {
+        columns.push_back("mode");
+    }
     if (!o.fromReport.empty()) {
         columns.push_back("note");  // why a page was skipped
     }
@@ -106,6 +109,9 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
     } else {
         row.push_back(
             {"angle", r.ok && r.hasAngle ? ReportValue::Int(r.angle) : ReportValue::Null()});
+    }
+    if (*ModeName(o) != '\0') {
+        row.push_back({"mode", ReportValue::String(ModeName(o))});
     }
     if (!o.fromReport.empty()) {
         row.push_back({"note", r.skipped ? ReportValue::String(r.note) : ReportValue::Null()});
@@ -186,6 +192,9 @@ ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
     if (o.precise) {
         row.push_back({"not_sure", ReportValue::Int(static_cast<long long>(c.notSure))});
     }
+    if (*ModeName(o) != '\0') {
+        row.push_back({"mode", ReportValue::String(ModeName(o))});
+    }
     return row;
 }
 
@@ -208,7 +217,9 @@ std::string SummaryLine(const Options& o, const BatchCounts& c) {
         line +=
             std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) + " unchanged";
     }
-    return line + ", " + std::to_string(c.failed) + " failed";
+    line += ", " + std::to_string(c.failed) + " failed";
+    const std::string mode = ModeName(o);
+    return mode.empty() ? line : line + " (" + mode + " mode)";
 }
 
 }  // namespace Cli

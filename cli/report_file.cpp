@@ -60,7 +60,7 @@ ReportFileRow ReportFileRowOf(const Options& o, const PageResult& r) {
     row.angle = o.precise ? r.preciseAngle : static_cast<double>(r.angle);
     row.hasConfidence = o.precise && r.ok;
     row.confidence = r.confidence;
-    row.mode = o.precise ? "precise" : "standard";
+    row.mode = ModeName(o);
     row.hasError = !r.ok;
     row.error = r.error;
     return row;

@@ -141,8 +141,9 @@ bool CheckRow(const std::vector<Field>& f, ReportFileRow& row, std::string& why)
         why = "the status '" + f[2].text + "' is not one of " + ReportFileStatusList();
     } else if (row.hasConfidence && (row.confidence < 0.0 || row.confidence > 1.0)) {
         why = "the confidence '" + f[4].text + "' is not between 0 and 1";
-    } else if (row.mode != "precise" && row.mode != "standard") {
-        why = "the mode '" + row.mode + "' is not precise or standard";
+    } else if (row.mode != "precise" && row.mode != "whole-degrees" && row.mode != "standard") {
+        // "standard" is what earlier versions called the whole-degree mode.
+        why = "the mode '" + row.mode + "' is not precise or whole-degrees";
     } else {
         return true;
     }

@@ -13,6 +13,7 @@ Straighten pictures of document pages (BMP, JPEG, PNG or TIFF).
 
 Commands:
   auto      find the skew of each page and turn it upright
+            (precise mode unless --whole-degrees)
   rotate    turn pages by a given angle
   estimate  report the skew of each page without writing anything
 
@@ -34,8 +35,12 @@ Options:
   -j, --jobs N         worker processes (default: one per core)
       --no-progress    no progress bar on standard error
       --timings        add decode/process/encode times to the report
-      --precise        auto, estimate: precise mode (sub-degree angle, a
-                       confidence, "not sure" rather than a guess)
+      --whole-degrees  auto, estimate: the engine's own automatic rule
+                       (whole degrees; tilts of 3 degrees or less are left
+                       alone) instead of precise mode
+      --precise        auto, estimate: precise mode, the default (a
+                       sub-degree angle, a confidence, "not sure" rather
+                       than a guess)
       --min-confidence X
                        precise: below X (default 0.5) is "not sure"
       --min-angle D    precise auto: smaller corrections (default 0.05
@@ -54,7 +59,10 @@ in subfolders). Outputs are written to a temporary file and renamed into
 place; an input is never replaced without --in-place, an existing output
 never without --force.
 
-Exit status: 0 all pages done, 1 some pages failed, 2 usage error.
+Reports name the mode that decided the pages (precise or whole-degrees).
+
+Exit status: 0 all pages done ("not sure" pages included), 1 some pages
+failed, 2 usage error.
 
 Examples:
   skewmend auto scan.jpg -o scan-straight.jpg
@@ -62,26 +70,29 @@ Examples:
   skewmend auto *.png --in-place --corner paper
   skewmend rotate page.tif -o page.png --angle -2.5
   skewmend estimate scans/*.jpg --format csv > angles.csv
-  skewmend estimate --precise scans/ --report angles.csv
+  skewmend estimate scans/ --report angles.csv
   skewmend rotate --from-report angles.csv --out-dir straight/
+  skewmend auto --whole-degrees scan.bmp -o scan-straight.bmp
 )";
 
 const char kAuto[] =
     R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                      [--corner white|black|paper] [--force] [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
-                     [--precise [--min-confidence X] [--min-angle D]]
+                     [--min-confidence X] [--min-angle D] [--whole-degrees]
                      [--report FILE.csv|FILE.json]
 
 Finds how far the lines of text of each page are tilted and turns the page
-upright. Tilts of 3 degrees or less are left alone: the page is kept as it
+upright. The angle is found to a tenth of a degree or better (precise
+mode), with a confidence from 0 to 1; a page without a clear direction of
+text (a blank sheet, a photograph) is reported "not sure" and kept as it
 was (copied unchanged when the output has the input's format). Prints one
-line per page with the angle found, in whole degrees, and whether the page
-was turned.
+line per page with the angle and whether the page was turned, and names
+the mode in the summary.
 
-With --precise the angle is found to a tenth of a degree or better, with a
-confidence from 0 to 1, and small tilts are turned too; a page without a
-clear direction of text is reported "not sure" and kept as it was.
+With --whole-degrees the page is decided exactly as the engine's automatic
+rotation decides it: the angle in whole degrees, and tilts of 3 degrees or
+less left alone.
 
 --report FILE also writes each page's decision (input, output, status,
 angle with two decimals, confidence, mode, error) to FILE, as CSV or JSON
@@ -90,8 +101,8 @@ applies such a file after review.
 
 Example:
   skewmend auto scan.jpg -o scan-straight.jpg
-  skewmend auto --precise scans/ --out-dir straight/ --format csv
-  skewmend auto --precise scans/ --out-dir review/ --report review.csv
+  skewmend auto scans/ --out-dir straight/ --format csv
+  skewmend auto scans/ --out-dir review/ --report review.csv
 )";
 
 const char kRotate[] =
@@ -121,12 +132,13 @@ Example:
 
 const char kEstimate[] =
     R"(Usage: skewmend estimate INPUT... [--recursive] [--format text|json|csv]
-                         [--jobs N] [--verbose] [--precise [--min-confidence X]]
-                         [--report FILE.csv|FILE.json]
+                         [--jobs N] [--verbose] [--min-confidence X]
+                         [--whole-degrees] [--report FILE.csv|FILE.json]
 
-Reports the skew of each page in whole degrees (-89 .. 90) without turning
-or writing anything; with --precise, in degrees with two decimals and a
-confidence, or "not sure". --report FILE also writes the angles to FILE
+Reports the skew of each page without turning or writing anything: in
+degrees with two decimals and a confidence, or "not sure" (precise mode);
+with --whole-degrees, in whole degrees (-89 .. 90) as the engine's
+automatic rotation finds it. --report FILE also writes the angles to FILE
 (CSV or JSON), for 'skewmend rotate --from-report'.
 
 Example:

@@ -90,7 +90,8 @@ TEST_F(SkewmendTool, CorruptPageIsReportedAndTheOthersAreDone) {
     broken.resize(broken.size() / 3);
     TestSupport::WriteBytes(File("b.jpg"), broken);
     WritePage("c.jpg", -7, "jpg", 4);
-    const ToolRun run = Run({"auto", "a.jpg", "b.jpg", "c.jpg", "--out-dir", "out", "--jobs", "2"});
+    const ToolRun run = Run(
+        {"auto", "--whole-degrees", "a.jpg", "b.jpg", "c.jpg", "--out-dir", "out", "--jobs", "2"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("a.jpg: angle 6, turned -> out/a.jpg\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("b.jpg: failed: b.jpg: damaged, truncated or unsupported JPEG"),
@@ -128,7 +129,7 @@ TEST_F(SkewmendTool, InPlaceReplacesTheInputKeepingItsFormat) {
     WritePage("a.jpg", 6, "png");  // PNG content under a JPEG name
     WritePage("b.bmp", 2, "bmp");
     const auto unturned = TestSupport::ReadBytes(File("b.bmp"));
-    const ToolRun run = Run({"auto", "a.jpg", "b.bmp", "--in-place"});
+    const ToolRun run = Run({"auto", "--whole-degrees", "a.jpg", "b.bmp", "--in-place"});
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_EQ(Signature(File("a.jpg")), "png");
     BmpBase::CBitmap24 turned;
@@ -142,7 +143,7 @@ TEST_F(SkewmendTool, InPlaceReplacesTheInputKeepingItsFormat) {
 
 TEST_F(SkewmendTool, UnturnedPageInTheSameFormatIsCopiedByteForByte) {
     WritePage("a.jpg", -2, "jpg");
-    const ToolRun run = Run({"auto", "a.jpg", "-o", "b.jpg"});
+    const ToolRun run = Run({"auto", "--whole-degrees", "a.jpg", "-o", "b.jpg"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(TestSupport::ReadBytes(File("b.jpg")), TestSupport::ReadBytes(File("a.jpg")));
 }
@@ -166,7 +167,7 @@ TEST_F(SkewmendTool, FoldersGivePicturesByContentAndRecurseOnlyWhenAsked) {
 
 TEST_F(SkewmendTool, TwoJobsGiveTheSameResultsAsOne) {
     const std::vector<int> tilts = {6, -5, 9, 2, -12};
-    std::vector<std::string> args = {"auto"};
+    std::vector<std::string> args = {"auto", "--whole-degrees"};
     for (size_t i = 0; i < tilts.size(); ++i) {
         const std::string name = "p" + std::to_string(i) + ".png";
         WritePage(name, tilts[i], "png", static_cast<uint32_t>(i + 1));
@@ -195,10 +196,11 @@ TEST_F(SkewmendTool, TwoJobsGiveTheSameResultsAsOne) {
 
 TEST_F(SkewmendTool, EngineLogOnlyWithVerboseAndThenOnStandardError) {
     WritePage("a.bmp", 6, "bmp");
-    const ToolRun quiet = Run({"estimate", "a.bmp", "--format", "json"});
+    const ToolRun quiet = Run({"estimate", "--whole-degrees", "a.bmp", "--format", "json"});
     EXPECT_EQ(quiet.out.find("Angle = "), std::string::npos);
     EXPECT_EQ(quiet.err.find("Angle = "), std::string::npos);
-    const ToolRun verbose = Run({"estimate", "a.bmp", "--format", "json", "--verbose"});
+    const ToolRun verbose =
+        Run({"estimate", "--whole-degrees", "a.bmp", "--format", "json", "--verbose"});
     EXPECT_EQ(verbose.exitCode, 0);
     EXPECT_EQ(verbose.out.find("Angle = "), std::string::npos);
     EXPECT_NE(verbose.err.find("Angle = 6\n"), std::string::npos) << verbose.err;
@@ -208,13 +210,14 @@ TEST_F(SkewmendTool, EngineLogOnlyWithVerboseAndThenOnStandardError) {
 
 TEST_F(SkewmendTool, MissingInputFailsThatPageOnly) {
     WritePage("a.bmp", 6, "bmp");
-    const ToolRun run = Run({"estimate", "a.bmp", "gone.bmp", "--format", "csv"});
+    const ToolRun run =
+        Run({"estimate", "--whole-degrees", "a.bmp", "gone.bmp", "--format", "csv"});
     EXPECT_EQ(run.exitCode, 1);
     const auto rows = ParseCsv(run.out);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1][1], "estimated");
     EXPECT_EQ(rows[2][1], "failed");
-    EXPECT_EQ(rows[2][3], "cannot open gone.bmp: No such file or directory");
+    EXPECT_EQ(rows[2][4], "cannot open gone.bmp: No such file or directory");
 }
 
 }  // namespace

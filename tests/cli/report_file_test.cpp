@@ -98,7 +98,8 @@ TEST_F(ReportFileTool, StandardEstimateWritesJsonAndItAppliesInPlaceWithBlackCor
     const std::string page = WritePage("page.bmp", 8, "bmp");
     const std::string copy = File("copy.bmp");
     TestSupport::WriteBytes(copy, TestSupport::ReadBytes(page));
-    const ToolRun first = Run({"estimate", page, "--report", File("angles.json")});
+    const ToolRun first =
+        Run({"estimate", "--whole-degrees", page, "--report", File("angles.json")});
     ASSERT_EQ(first.exitCode, 0) << first.err;
     EXPECT_NE(first.out.find("page.bmp: angle "), std::string::npos) << first.out;
     Json sidecar;
@@ -106,7 +107,7 @@ TEST_F(ReportFileTool, StandardEstimateWritesJsonAndItAppliesInPlaceWithBlackCor
     EXPECT_EQ(sidecar["command"].text, "estimate");
     const Json& row = sidecar["pages"][0];
     EXPECT_EQ(row["status"].text, "estimated");
-    EXPECT_EQ(row["mode"].text, "standard");
+    EXPECT_EQ(row["mode"].text, "whole-degrees");
     EXPECT_EQ(row["output"].kind, Json::Kind::kNull);
     EXPECT_EQ(row["confidence"].kind, Json::Kind::kNull);
     const double angle = row["angle"].number;

@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"SpaceInNumber", ReportFormat::kCsv, kCsvHeader + "a,,rotated, 1,,standard,\n",
                   "r line 2: the angle ' 1' is not a number"},
         Malformed{"UnknownMode", ReportFormat::kCsv, kCsvHeader + "a,,rotated,1,,exact,\n",
-                  "r line 2: the mode 'exact' is not precise or standard"},
+                  "r line 2: the mode 'exact' is not precise or whole-degrees"},
         Malformed{"EmptyInput", ReportFormat::kCsv, kCsvHeader + ",,rotated,1,,standard,\n",
                   "r line 2: the input is empty"},
         Malformed{"Empty", ReportFormat::kCsv, "", "r line 1: the header is missing"},
