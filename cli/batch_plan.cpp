@@ -11,6 +11,8 @@
 #include <set>
 #include <system_error>
 
+#include "cli/paths.h"
+
 namespace Cli {
 
 namespace fs = std::filesystem;
@@ -63,12 +65,6 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-std::string Normal(const std::string& path) {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    return (ec ? fs::path(path) : absolute).lexically_normal().string();
-}
-
 // Sets the output of task `t` for the input `f` and any refusal; `claimed`
 // holds the outputs of the pages before it.
 void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed, PageTask& t) {
@@ -88,7 +84,7 @@ void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed
     if (!o.inPlace && exists && SameFile(t.input, t.output)) {
         t.refusal =
             "the output " + t.output + " is the input itself; use --in-place to replace inputs";
-    } else if (!claimed.insert(Normal(t.output)).second) {
+    } else if (!claimed.insert(AbsolutePath(t.output)).second) {
         t.refusal = "another page of this batch already writes " + t.output;
     } else if (!o.inPlace && exists && !o.force) {
         t.refusal = "the output " + t.output + " exists; use --force to replace it";
@@ -138,12 +134,12 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
 }
 
 std::string ReportFileClash(const std::string& report, const std::vector<PageTask>& tasks) {
-    const std::string normal = Normal(report);
+    const std::string normal = AbsolutePath(report);
     for (const PageTask& t : tasks) {
-        if (Normal(t.input) == normal || SameFile(t.input, report)) {
+        if (AbsolutePath(t.input) == normal || SameFile(t.input, report)) {
             return "the report " + report + " is the input " + t.input;
         }
-        if (!t.output.empty() && Normal(t.output) == normal) {
+        if (!t.output.empty() && AbsolutePath(t.output) == normal) {
             return "the report " + report + " is the output " + t.output;
         }
     }
@@ -153,24 +149,37 @@ std::string ReportFileClash(const std::string& report, const std::vector<PageTas
 void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks) {
     std::set<std::string> claimed;
+    // --out-dir mirrors the tree below the folder all the inputs share, as
+    // auto --recursive --out-dir mirrors the tree below a folder input.
+    std::vector<std::string> inputs;
+    for (const ReportFileRow& row : rows) {
+        inputs.push_back(row.input);
+    }
+    const fs::path common = CommonFolder(inputs);
     for (const ReportFileRow& row : rows) {
         PageTask t;
         t.input = row.input;
         // A page the run left as it was is applied as it was decided: a
         // reviewer who wants it turned gives the row another status.
-        if (row.status == PageStatus::kNotSure || row.status == PageStatus::kFailed ||
-            row.status == PageStatus::kUnchanged) {
-            t.skip = "\"" + std::string(StatusName(row.status)) + "\" in the report";
+        if (row.status == PageStatus::kNotSure) {
+            t.skip = PageNote::kNotSureInReport;
+        } else if (row.status == PageStatus::kFailed) {
+            t.skip = PageNote::kFailedInReport;
+        } else if (row.status == PageStatus::kUnchanged) {
+            t.skip = PageNote::kUnchangedInReport;
+        } else if (row.status == PageStatus::kSkipped) {
+            t.skip = PageNote::kSkippedInReport;
         } else if (!row.hasAngle) {
-            t.skip = "no angle in the report";
+            t.skip = PageNote::kNoAngleInReport;
         } else if (row.status == PageStatus::kRotated && row.hasOutput &&
-                   Normal(row.output) == Normal(row.input)) {
+                   AbsolutePath(row.output) == AbsolutePath(row.input)) {
             // The run that wrote the report turned this very file already;
             // turning it again would double the correction.
-            t.skip = "turned in place when the report was written";
+            t.skip = PageNote::kTurnedInPlace;
         } else {
             t.angle = row.angle;
-            PlanOutput(o, {row.input, fs::path(row.input).filename().string()}, claimed, t);
+            PlanOutput(o, {row.input, fs::path(row.input).lexically_relative(common).string()},
+                       claimed, t);
         }
         tasks.push_back(t);
     }

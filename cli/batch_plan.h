@@ -19,6 +19,7 @@
 
 #include "cli/image_format.h"
 #include "cli/options.h"
+#include "cli/page_note.h"
 #include "cli/report_file.h"
 
 namespace Cli {
@@ -27,9 +28,9 @@ struct PageTask {
     std::string input;
     std::string output;                             // empty for estimate
     ImageFormat outFormat = ImageFormat::kUnknown;  // kUnknown: the input's own format
-    std::string refusal;  // non-empty: the page fails with this reason, untouched
-    double angle = 0.0;   // rotate: degrees to turn the page by
-    std::string skip;     // rotate --from-report: non-empty, the page is skipped for this reason
+    std::string refusal;              // non-empty: the page fails with this reason, untouched
+    double angle = 0.0;               // rotate: degrees to turn the page by
+    PageNote skip = PageNote::kNone;  // not kNone: the page is skipped for this reason
 };
 
 // Builds the task list. False with a message for a usage error (an -o
@@ -37,12 +38,14 @@ struct PageTask {
 // named). A missing input is not a usage error: its page fails.
 bool PlanBatch(const Options& options, std::vector<PageTask>& tasks, std::string& error);
 
-// rotate --from-report: one task per row of the report, in its order. A row
-// with an angle and a status other than "not sure" or "failed" turns its
-// input by that angle into --out-dir (under the input's file name) or in
-// place, with the same refusals as above; any other row becomes a skipped
-// task that names the reason and writes nothing. So does a "rotated" row
-// whose output is its input: that file holds the turned page already.
+// rotate --from-report: one task per row of the report (paths absolute),
+// in its order. A row with an angle and a status other than "not sure",
+// "failed", "unchanged" or "skipped" turns its input by that angle in place
+// or into --out-dir, under its path below the folder all the report's
+// inputs share, with the same refusals as above; any other row becomes a
+// skipped task that names the reason and writes nothing. So does a
+// "rotated" row whose output is its input: that file holds the turned page
+// already.
 void PlanFromReport(const Options& options, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks);
 

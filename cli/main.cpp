@@ -69,8 +69,14 @@ int main(int argc, char** argv) {
     std::vector<Cli::PageTask> tasks;
     if (!options.fromReport.empty()) {
         std::vector<Cli::ReportFileRow> rows;
-        if (!Cli::ReadReportFile(options.fromReport, rows, error)) {
+        bool oldLayout = false;
+        if (!Cli::ReadReportFile(options.fromReport, rows, oldLayout, error)) {
             return UsageError(error);
+        }
+        if (oldLayout) {
+            std::cerr << "skewmend: warning: " << options.fromReport
+                      << " has the older layout; its relative paths are taken from the current "
+                         "folder\n";
         }
         if (rows.empty()) {
             return UsageError("the report " + options.fromReport + " lists no pages");

@@ -79,6 +79,13 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
     return Save(task, src, dst, format, r);
 }
 
+// Why precise mode is not sure: a direction it does not trust enough, or
+// none at all.
+PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
+    return e.status == Skewmend::PreciseStatus::kSure ? PageNote::kBelowMinConfidence
+                                                      : PageNote::kNoClearDirection;
+}
+
 const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
 
 // Precise mode for `auto`: the sub-degree estimate, its gates and, when it
@@ -106,6 +113,9 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     r.hasAngle = !r.notSure;
     r.preciseAngle = e.angle;
     r.turned = action == Skewmend::PreciseAction::kRotated;
+    r.note = r.notSure                                       ? NotSureNote(e)
+             : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
+                                                             : PageNote::kNone;
     return WriteOutcome(task, options, src, dst, format, r);
 }
 
@@ -128,6 +138,7 @@ bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r
     }
     r.notSure = e.status != Skewmend::PreciseStatus::kSure || e.confidence < options.minConfidence;
     r.hasAngle = !r.notSure;
+    r.note = r.notSure ? NotSureNote(e) : PageNote::kNone;
     r.preciseAngle = e.angle;
     return true;
 }
@@ -179,12 +190,13 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         r.hasAngle = true;
         r.angle = analysis.angle;
         r.turned = analysis.turns;
+        r.note = r.turned ? PageNote::kNone : PageNote::kSmallTilt;
         return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
     });
 }
 
 PageResult RotatePage(const PageTask& task, const Options& options) {
-    if (!task.skip.empty()) {
+    if (task.skip != PageNote::kNone) {
         PageResult r = Begin(task);
         r.ok = true;
         r.skipped = true;

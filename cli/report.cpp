@@ -138,7 +138,7 @@ void ReportWriter::Begin() {
         for (size_t i = 0; i < columns_.size(); ++i) {
             out_ << (i == 0 ? "" : ",") << CsvCell(columns_[i]);
         }
-        out_ << "\r\n" << std::flush;
+        out_ << "\n" << std::flush;
     }
 }
 
@@ -160,7 +160,7 @@ void ReportWriter::Row(const ReportRow& row, const std::string& text) {
                 }
                 out_ << (i == 0 ? "" : ",") << CsvCell(cell);
             }
-            out_ << "\r\n";
+            out_ << "\n";
             break;
     }
     ++rows_;

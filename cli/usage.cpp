@@ -94,10 +94,12 @@ With --whole-degrees the page is decided exactly as the engine's automatic
 rotation decides it: the angle in whole degrees, and tilts of 3 degrees or
 less left alone.
 
---report FILE also writes each page's decision (input, output, status,
-angle with two decimals, confidence, mode, error) to FILE, as CSV or JSON
-by its extension, whatever --format is; 'skewmend rotate --from-report'
-applies such a file after review.
+--report FILE also writes each page's decision to FILE, as CSV or JSON by
+its extension, whatever --format is, in the layout of --format csv and
+json: input, page, pages, output, status, angle, confidence, mode, note,
+error, input_bytes, input_sha256 (paths absolute); 'skewmend rotate
+--from-report' applies such a file, or what --format csv printed, after
+review.
 
 Example:
   skewmend auto scan.jpg -o scan-straight.jpg
@@ -115,15 +117,18 @@ Turns each page by DEGREES; positive turns clockwise as displayed. The
 turned page grows to hold the whole of the original; the uncovered corners
 are white (or black).
 
-With --from-report, the pages and their angles come from a report file
-that 'auto' or 'estimate' wrote with --report (CSV or JSON, possibly edited
-by hand since): each row's input is turned by its angle into DIR (under the
-input's file name) or in place. Rows whose status is "not sure",
-"failed" or "unchanged", or that have no angle, are reported as skipped
+With --from-report, the pages and their angles come from a report that
+'auto' or 'estimate' wrote (with --report, or as --format csv or json on
+standard output; possibly edited by hand since): each row's input is
+turned by its angle in place or into DIR, under its path below the folder
+all the report's inputs share. Rows whose status is "not sure", "failed",
+"unchanged" or "skipped", or that have no angle, are reported as skipped
 and left alone; to turn such a page after review, give its row an angle
 and another status (such as "rotated"). A "rotated" row whose output is
 its input (a report of --in-place) is skipped too: that file is turned
-already. Relative paths are taken from the current folder. A malformed file is a usage error naming its line.
+already. Relative paths are taken from the report's folder (from the
+current folder for a report in the older seven-column layout, with a
+warning). A malformed file is a usage error naming its line.
 
 Example:
   skewmend rotate page.bmp -o page-turned.png --angle 7

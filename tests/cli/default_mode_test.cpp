@@ -72,7 +72,8 @@ TEST_F(DefaultMode, TiltAboveThreeDegreesButBelowFourIsTurnedToATenth) {
     const std::string in = WritePage("tilt.bmp", 3.5, "bmp");
     const ToolRun run = Run({"auto", in, "-o", File("out.bmp"), "--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const Json& page = JsonReport(run)["pages"][0];
+    const Json report = JsonReport(run);
+    const Json& page = report["pages"][0];
     EXPECT_EQ(page["status"].text, "rotated");
     EXPECT_NEAR(page["angle"].number, 3.5, 0.1);
 }

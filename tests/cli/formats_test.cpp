@@ -77,8 +77,8 @@ TEST_F(SkewmendTool, JsonReportOfAMixedBatchParses) {
     EXPECT_EQ(report["command"].text, "auto");
     const Json& pages = report["pages"];
     ASSERT_EQ(pages.items.size(), 3u);
-    EXPECT_EQ(pages[0]["input"].text, "a.png");
-    EXPECT_EQ(pages[0]["output"].text, "out/a.png");
+    EXPECT_EQ(pages[0]["input"].text, File("a.png"));
+    EXPECT_EQ(pages[0]["output"].text, File("out/a.png"));
     EXPECT_EQ(pages[0]["status"].text, "rotated");
     EXPECT_EQ(pages[0]["angle"].number, kTiltDeg);
     EXPECT_EQ(pages[0]["error"].kind, Json::Kind::kNull);
@@ -99,10 +99,16 @@ TEST_F(SkewmendTool, CsvReportHasAHeaderAndOneRowPerPage) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto rows = ParseCsv(run.out);
     ASSERT_EQ(rows.size(), 3u) << run.out;
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "status", "angle", "mode", "error"}));
-    EXPECT_EQ(rows[1],
-              (std::vector<std::string>{"one, two.bmp", "estimated", "8", "whole-degrees", ""}));
-    EXPECT_EQ(rows[2], (std::vector<std::string>{"b.tif", "estimated", "2", "whole-degrees", ""}));
+    // The one layout of every report, with absolute paths and LF line ends.
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "page", "pages", "output", "status",
+                                                 "angle", "confidence", "mode", "note", "error",
+                                                 "input_bytes", "input_sha256"}));
+    EXPECT_EQ(run.out.find('\r'), std::string::npos);
+    EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].begin() + 10),
+              (std::vector<std::string>{File("one, two.bmp"), "1", "1", "", "estimated", "8", "",
+                                        "whole-degrees", "", ""}));
+    EXPECT_EQ(rows[2][0], File("b.tif"));
+    EXPECT_EQ(rows[2][5], "2");
 }
 
 TEST_F(SkewmendTool, TimingsAddThreeColumns) {
@@ -144,7 +150,8 @@ TEST_F(SkewmendTool, RotateTurnsByTheGivenAngle) {
     const uint8_t* corner = turned.PixelAt(0, 0);
     EXPECT_EQ(corner[0] + corner[1] + corner[2], 0);  // black corners
     const ToolRun back = Run({"estimate", "--whole-degrees", "b.png", "--format", "csv"});
-    EXPECT_EQ(ParseCsv(back.out).at(1).at(2), "8");
+    const auto rows = ParseCsv(back.out);
+    EXPECT_EQ(rows.at(1).at(Column(rows.at(0), "angle")), "8");
 }
 
 }  // namespace

@@ -279,4 +279,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
     return rows;
 }
 
+size_t Column(const std::vector<std::string>& header, const std::string& name) {
+    size_t i = 0;
+    while (i < header.size() && header[i] != name) {
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace CliTest

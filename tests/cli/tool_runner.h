@@ -38,4 +38,8 @@ bool ParseJson(const std::string& text, Json& value);
 // Splits an RFC 4180 CSV text (CRLF or LF line ends) into rows of cells.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text);
 
+// The index of the column `name` in the CSV header `header`; the header's
+// size when it has no such column.
+size_t Column(const std::vector<std::string>& header, const std::string& name);
+
 }  // namespace CliTest
