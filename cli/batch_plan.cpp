@@ -1,7 +1,8 @@
 // Refusals, in the order they are checked: an output that is the input
 // itself (same file, by device and inode) without --in-place; an output
 // another page of the batch already writes; an existing output without
-// --force. Output folders under --out-dir are created as needed.
+// --force (under --out-dir a skipped page rather than a refusal). Output
+// folders under --out-dir are created as needed.
 #include "cli/batch_plan.h"
 
 #include <sys/stat.h>
@@ -86,6 +87,8 @@ void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed
             "the output " + t.output + " is the input itself; use --in-place to replace inputs";
     } else if (!claimed.insert(AbsolutePath(t.output)).second) {
         t.refusal = "another page of this batch already writes " + t.output;
+    } else if (!o.inPlace && exists && !o.force && !o.outDir.empty()) {
+        t.skip = PageNote::kOutputExists;
     } else if (!o.inPlace && exists && !o.force) {
         t.refusal = "the output " + t.output + " exists; use --force to replace it";
     } else if (!o.outDir.empty()) {
@@ -178,6 +181,8 @@ void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
             t.skip = PageNote::kTurnedInPlace;
         } else {
             t.angle = row.angle;
+            t.checkFingerprint = row.hasFingerprint;
+            t.expected = {row.inputBytes, row.inputSha256};
             PlanOutput(o, {row.input, fs::path(row.input).lexically_relative(common).string()},
                        claimed, t);
         }

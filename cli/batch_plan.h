@@ -9,7 +9,9 @@
 //
 // Outputs: -o names the one output; --out-dir DIR puts each output under
 // DIR with the input's file name (and, for files found in a folder, its path
-// below that folder); --in-place writes over the input. The output's format
+// below that folder); --in-place writes over the input. Under --out-dir an
+// output that exists already (from an earlier, perhaps interrupted run) is
+// not replaced without --force: its page is skipped, which counts as done. The output's format
 // follows its extension; under --out-dir and --in-place a name without a
 // picture extension keeps the input's own format.
 #pragma once
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/fingerprint.h"
 #include "cli/image_format.h"
 #include "cli/options.h"
 #include "cli/page_note.h"
@@ -31,6 +34,8 @@ struct PageTask {
     std::string refusal;              // non-empty: the page fails with this reason, untouched
     double angle = 0.0;               // rotate: degrees to turn the page by
     PageNote skip = PageNote::kNone;  // not kNone: the page is skipped for this reason
+    bool checkFingerprint = false;    // rotate --from-report: turn only the page measured
+    Fingerprint expected;
 };
 
 // Builds the task list. False with a message for a usage error (an -o

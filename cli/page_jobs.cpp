@@ -14,6 +14,7 @@
 #include <chrono>
 #include <new>
 
+#include "cli/fingerprint.h"
 #include "cli/page_io.h"
 #include "engine/deskew/precise.h"
 #include "engine/pipeline.h"
@@ -143,15 +144,42 @@ bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r
     return true;
 }
 
-// Runs `body` and turns an allocation failure into a failed page.
+// Whether the page must be left alone: a skip planned for it, or, for a
+// report's row, an input that is no longer the page the row measured. Sets
+// the input's fingerprint; false with the reason when it cannot be read.
+bool ReadInput(const PageTask& task, PageResult& r) {
+    Fingerprint print;
+    if (!FingerprintFile(task.input, print, r.error)) {
+        return false;
+    }
+    r.hasFingerprint = true;
+    r.inputBytes = print.bytes;
+    r.inputSha256 = print.sha256;
+    if (task.checkFingerprint &&
+        (print.bytes != task.expected.bytes || print.sha256 != task.expected.sha256)) {
+        r.skipped = true;
+        r.note = PageNote::kPageChanged;
+    }
+    return true;
+}
+
+// Runs `body` on a page that is neither refused nor skipped, after taking
+// the input's fingerprint, and turns an allocation failure into a failed
+// page.
 template <typename Body>
 PageResult Guarded(const PageTask& task, Body body) {
     PageResult r = Begin(task);
     if (!task.refusal.empty()) {
         return r;
     }
+    if (task.skip != PageNote::kNone) {
+        r.ok = true;
+        r.skipped = true;
+        r.note = task.skip;
+        return r;
+    }
     try {
-        r.ok = body(r);
+        r.ok = ReadInput(task, r) && (r.skipped || body(r));
     } catch (const std::bad_alloc&) {
         r.ok = false;
         r.error = task.input + ": not enough memory for the picture";
@@ -196,13 +224,6 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
 }
 
 PageResult RotatePage(const PageTask& task, const Options& options) {
-    if (task.skip != PageNote::kNone) {
-        PageResult r = Begin(task);
-        r.ok = true;
-        r.skipped = true;
-        r.note = task.skip;
-        return r;
-    }
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 src;
         ImageFormat format = ImageFormat::kUnknown;

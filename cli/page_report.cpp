@@ -190,7 +190,7 @@ ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
         row.push_back({"rotated", ReportValue::Int(static_cast<long long>(c.rotated))});
         row.push_back({"unchanged", ReportValue::Int(static_cast<long long>(c.unchanged))});
     }
-    if (!o.fromReport.empty()) {
+    if (o.command != Command::kEstimate) {
         row.push_back({"skipped", ReportValue::Int(static_cast<long long>(c.skipped))});
     }
     if (o.precise) {
@@ -210,16 +210,22 @@ std::string SummaryLine(const Options& o, const BatchCounts& c) {
     } else if (o.precise) {
         line += std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) +
                 " unchanged, " + std::to_string(c.notSure) + " not sure";
+        if (c.skipped > 0) {
+            line += ", " + std::to_string(c.skipped) + " skipped";
+        }
     } else if (o.command == Command::kEstimate) {
         line += std::to_string(c.pages - c.failed) + " estimated";
     } else if (o.command == Command::kRotate) {
         line += std::to_string(c.rotated) + " turned";
-        if (!o.fromReport.empty()) {
+        if (!o.fromReport.empty() || c.skipped > 0) {
             line += ", " + std::to_string(c.skipped) + " skipped";
         }
     } else {
         line +=
             std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) + " unchanged";
+        if (c.skipped > 0) {
+            line += ", " + std::to_string(c.skipped) + " skipped";
+        }
     }
     line += ", " + std::to_string(c.failed) + " failed";
     const std::string mode = ModeName(o);

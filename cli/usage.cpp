@@ -22,7 +22,9 @@ Output (auto, rotate; choose one):
                        (.bmp .jpg .jpeg .png .tif .tiff) picks the format
       --out-dir DIR    write each output under DIR with the input's name
       --in-place       replace the inputs
-  -f, --force          replace existing output files
+  -f, --force          replace existing output files (otherwise an output
+                       under --out-dir that exists is skipped: re-running
+                       a batch does only what is left)
 
 Options:
       --corner white|black|paper
@@ -126,7 +128,9 @@ all the report's inputs share. Rows whose status is "not sure", "failed",
 and left alone; to turn such a page after review, give its row an angle
 and another status (such as "rotated"). A "rotated" row whose output is
 its input (a report of --in-place) is skipped too: that file is turned
-already. Relative paths are taken from the report's folder (from the
+already. A row whose input has changed since it was measured (its size or
+SHA-256 digest differs) is skipped, so applying a report twice turns each
+page once. Relative paths are taken from the report's folder (from the
 current folder for a report in the older seven-column layout, with a
 warning). A malformed file is a usage error naming its line.
 

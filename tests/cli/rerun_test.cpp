@@ -1,7 +1,9 @@
-// Reports as the input of later runs: what standard output prints applies
-// as a report file does, from any folder.
+// Running again: what standard output prints applies as a report file
+// does, from any folder; a report applied twice turns its pages once; a
+// batch into an output folder picks up where an earlier run stopped.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/cli/cli_fixture.h"
@@ -33,6 +35,47 @@ TEST_F(Rerun, StandardOutputCsvIsAReportToApply) {
     // The tree below the inputs' common folder is mirrored.
     EXPECT_TRUE(TestSupport::FileExists(File("elsewhere/straight/a.bmp")));
     EXPECT_TRUE(TestSupport::FileExists(File("elsewhere/straight/sub/b.png")));
+}
+
+TEST_F(Rerun, AReportAppliedTwiceTurnsOnce) {
+    const std::string page = WritePage("p.bmp", 6, "bmp");
+    const ToolRun estimate = Run({"estimate", page, "--report", File("r.csv")});
+    ASSERT_EQ(estimate.exitCode, 0) << estimate.err;
+    const auto bytes = TestSupport::ReadBytes(File("r.csv"));
+    const auto rows = ParseCsv(std::string(bytes.begin(), bytes.end()));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][Column(rows[0], "input_bytes")],
+              std::to_string(TestSupport::ReadBytes(page).size()));
+    const std::string digest = rows[1][Column(rows[0], "input_sha256")];
+    EXPECT_EQ(digest.size(), 64u);
+    EXPECT_EQ(digest.find_first_not_of("0123456789abcdef"), std::string::npos) << digest;
+
+    const ToolRun first = Run({"rotate", "--from-report", File("r.csv"), "--in-place"});
+    ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
+    EXPECT_NE(first.out.find("1 turned"), std::string::npos) << first.out;
+    const auto turned = TestSupport::ReadBytes(page);
+    const ToolRun second = Run({"rotate", "--from-report", File("r.csv"), "--in-place"});
+    EXPECT_EQ(second.exitCode, 0) << second.out << second.err;
+    EXPECT_NE(second.out.find("skipped (the page changed since the report)"), std::string::npos)
+        << second.out;
+    EXPECT_EQ(TestSupport::ReadBytes(page), turned);
+}
+
+TEST_F(Rerun, ARunIntoTheSameOutputFolderDoesOnlyWhatIsLeft) {
+    WritePage("a.bmp", 6, "bmp");
+    WritePage("b.bmp", -7, "bmp", 2);
+    ASSERT_EQ(Run({"auto", "a.bmp", "b.bmp", "--out-dir", "out"}).exitCode, 0);
+    const auto doneBefore = TestSupport::ReadBytes(File("out/a.bmp"));
+    std::remove(File("out/b.bmp").c_str());  // as if the run had stopped there
+
+    const ToolRun again = Run({"auto", "a.bmp", "b.bmp", "--out-dir", "out", "--format", "json"});
+    EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
+    const Json report = JsonReport(again);
+    EXPECT_EQ(report["pages"][0]["status"].text, "skipped");
+    EXPECT_EQ(report["pages"][0]["note"].text, "output exists");
+    EXPECT_EQ(report["pages"][1]["status"].text, "rotated");
+    EXPECT_EQ(TestSupport::ReadBytes(File("out/a.bmp")), doneBefore);
+    EXPECT_TRUE(TestSupport::FileExists(File("out/b.bmp")));
 }
 
 }  // namespace
