@@ -77,8 +77,14 @@ void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed
         t.output = (fs::path(o.outDir) / f.relative).string();
     }
     t.outFormat = FormatFromExtension(t.output);
+    if (t.outFormat == ImageFormat::kUnknown) {
+        t.outFormat = o.outputFormat;  // kUnknown: keep the input's format
+    }
     if (o.inPlace) {
         t.outFormat = ImageFormat::kUnknown;  // keep the input's format
+    }
+    if (t.output == kStdStream) {
+        return;
     }
     std::error_code ec;
     const bool exists = fs::exists(t.output, ec);
@@ -102,7 +108,9 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
     std::vector<Found> found;
     for (const std::string& input : o.inputs) {
         std::error_code ec;
-        if (fs::is_directory(input, ec)) {
+        if (input == kStdStream) {
+            found.push_back({input, input});
+        } else if (fs::is_directory(input, ec)) {
             const size_t before = found.size();
             ListFolder(input, o.recursive, found);
             if (found.size() == before && o.inputs.size() == 1) {
@@ -118,9 +126,11 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
         return false;
     }
     const bool writes = o.command != Command::kEstimate;
-    if (writes && !o.output.empty() && FormatFromExtension(o.output) == ImageFormat::kUnknown) {
+    if (writes && !o.output.empty() && o.output != kStdStream &&
+        FormatFromExtension(o.output) == ImageFormat::kUnknown &&
+        o.outputFormat == ImageFormat::kUnknown) {
         error = "cannot tell the output format from '" + o.output +
-                "': use .bmp, .jpg, .jpeg, .png, .tif or .tiff";
+                "': use .bmp, .jpg, .jpeg, .png, .tif or .tiff, or --output-format";
         return false;
     }
     std::set<std::string> claimed;

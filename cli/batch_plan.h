@@ -28,8 +28,9 @@
 namespace Cli {
 
 struct PageTask {
-    std::string input;
-    std::string output;                             // empty for estimate
+    std::string input;   // as the reports name it ("-" for standard input)
+    std::string source;  // where its bytes are read from, when not `input`
+    std::string output;  // empty for estimate
     ImageFormat outFormat = ImageFormat::kUnknown;  // kUnknown: the input's own format
     std::string refusal;              // non-empty: the page fails with this reason, untouched
     double angle = 0.0;               // rotate: degrees to turn the page by
@@ -37,6 +38,11 @@ struct PageTask {
     bool checkFingerprint = false;    // rotate --from-report: turn only the page measured
     Fingerprint expected;
 };
+
+// The file a task's picture is read from.
+inline const std::string& SourceOf(const PageTask& task) {
+    return task.source.empty() ? task.input : task.source;
+}
 
 // Builds the task list. False with a message for a usage error (an -o
 // output with an unknown extension, or no picture at all in the inputs

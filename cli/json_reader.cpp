@@ -124,6 +124,9 @@ class JsonParser {
                         return Fail("a broken \\u surrogate pair");
                     }
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                } else if (cp >= kRawByteSurrogate && cp < kRawByteSurrogate + 0x80) {
+                    out += static_cast<char>(cp - kRawByteSurrogate + 0x80);
+                    continue;
                 } else if (cp >= 0xDC00 && cp < 0xE000) {
                     return Fail("a broken \\u surrogate pair");
                 }

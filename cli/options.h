@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/image_format.h"
 #include "engine/corner_fill.h"
 
 namespace Cli {
@@ -22,8 +23,8 @@ using Corner = Skewmend::CornerFill;
 
 struct Options {
     Command command = Command::kNone;
-    std::vector<std::string> inputs;  // files and folders as given
-    std::string output;               // -o: one output file
+    std::vector<std::string> inputs;  // files and folders as given; "-" standard input
+    std::string output;               // -o: one output file; "-" standard output
     std::string outDir;               // --out-dir: outputs keep the input names
     bool inPlace = false;
     bool force = false;  // replace existing outputs
@@ -49,9 +50,17 @@ struct Options {
     std::string reportFile;            // auto, estimate: the per-page decisions, .csv or .json
     std::string fromReport;            // rotate: turn each page by the angle such a report gives
     Command helpFor = Command::kNone;  // --help after a command
+    // --output-format: the written format where the output's name cannot
+    // say it (-o -, names under --out-dir without a picture extension).
+    ImageFormat outputFormat = ImageFormat::kUnknown;
 };
 
-// Parses argv. False with a one-line message in `error` for a usage error.
+// The name that stands for standard input (as an input) and standard
+// output (as -o's value).
+constexpr const char kStdStream[] = "-";
+
+// Parses argv. False with a one-line message in `error` for a usage error
+// (an unknown help topic included).
 bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error);
 
 // Checks the combination of options for the command. False with a message.

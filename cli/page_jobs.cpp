@@ -41,7 +41,12 @@ PageResult Begin(const PageTask& task) {
 
 bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
     const auto start = Clock::now();
-    const bool ok = LoadPage(task.input, page, format, r.error);
+    const bool ok = LoadPage(SourceOf(task), page, format, r.error);
+    const std::string& source = SourceOf(task);
+    for (size_t at = 0; !ok && (at = r.error.find(source, at)) != std::string::npos;) {
+        r.error.replace(at, source.size(), task.input);  // name standard input "-"
+        at += task.input.size();
+    }
     r.decodeMs = MsSince(start);
     return ok;
 }
@@ -73,7 +78,7 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
             return true;
         }
         const auto copyStart = Clock::now();
-        const bool ok = CopyFileAtomically(task.input, task.output, r.error);
+        const bool ok = CopyFileAtomically(SourceOf(task), task.output, r.error);
         r.encodeMs = MsSince(copyStart);
         return ok;
     }
@@ -149,7 +154,7 @@ bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r
 // the input's fingerprint; false with the reason when it cannot be read.
 bool ReadInput(const PageTask& task, PageResult& r) {
     Fingerprint print;
-    if (!FingerprintFile(task.input, print, r.error)) {
+    if (!FingerprintFile(SourceOf(task), print, r.error)) {
         return false;
     }
     r.hasFingerprint = true;

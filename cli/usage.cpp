@@ -19,7 +19,12 @@ Commands:
 
 Output (auto, rotate; choose one):
   -o, --output FILE    the output file (one input only); its extension
-                       (.bmp .jpg .jpeg .png .tif .tiff) picks the format
+                       (.bmp .jpg .jpeg .png .tif .tiff) picks the format;
+                       '-o -' writes the picture to standard output (the
+                       report then goes to standard error)
+      --output-format bmp|jpg|png|tif
+                       the format where the name cannot say it (-o -,
+                       names under --out-dir without a picture extension)
       --out-dir DIR    write each output under DIR with the input's name
       --in-place       replace the inputs
   -f, --force          replace existing output files (otherwise an output
@@ -55,7 +60,8 @@ Options:
   -h, --help           this help (or: skewmend help COMMAND)
   -V, --version        the version
 
-Inputs are recognised by their content, not their names. Folders
+Inputs are recognised by their content, not their names; '-' reads one
+picture from standard input (with -o, or for estimate). Folders
 contribute the pictures directly inside them (with --recursive, also those
 in subfolders). Outputs are written to a temporary file and renamed into
 place; an input is never replaced without --in-place, an existing output
@@ -63,8 +69,11 @@ never without --force.
 
 Reports name the mode that decided the pages (precise or whole-degrees).
 
-Exit status: 0 all pages done ("not sure" pages included), 1 some pages
-failed, 2 usage error.
+When standard output is not a terminal, failed pages are also announced
+on standard error.
+
+Exit status: 0 all pages done ("not sure" and skipped pages included), 1
+some pages failed, 2 usage error.
 
 Examples:
   skewmend auto scan.jpg -o scan-straight.jpg
@@ -75,6 +84,7 @@ Examples:
   skewmend estimate scans/ --report angles.csv
   skewmend rotate --from-report angles.csv --out-dir straight/
   skewmend auto --whole-degrees scan.bmp -o scan-straight.bmp
+  cat scan.jpg | skewmend auto - -o - --output-format png > page.png
 )";
 
 const char kAuto[] =

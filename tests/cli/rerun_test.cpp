@@ -78,5 +78,41 @@ TEST_F(Rerun, ARunIntoTheSameOutputFolderDoesOnlyWhatIsLeft) {
     EXPECT_TRUE(TestSupport::FileExists(File("out/b.bmp")));
 }
 
+TEST_F(Rerun, StandardInputToStandardOutputAndBack) {
+    const std::string in = WritePage("in.png", 6, "png");
+    const ToolRun turn =
+        RunTool({"auto", "-", "-o", "-", "--output-format", "bmp"}, dir.path(), in);
+    ASSERT_EQ(turn.exitCode, 0) << turn.err;
+    EXPECT_NE(turn.err.find(", turned -> -\n"), std::string::npos) << turn.err;  // the report
+    TestSupport::WriteBytes(File("turned.bmp"),
+                            std::vector<uint8_t>(turn.out.begin(), turn.out.end()));
+    EXPECT_EQ(Signature(File("turned.bmp")), "bmp");
+    // The picture that came out is straight, and the same as from files.
+    const ToolRun check =
+        RunTool({"estimate", "-", "--format", "json"}, dir.path(), File("turned.bmp"));
+    ASSERT_EQ(check.exitCode, 0) << check.err;
+    const Json report = JsonReport(check);
+    EXPECT_EQ(report["pages"][0]["input"].text, "-");
+    EXPECT_NEAR(report["pages"][0]["angle"].number, 0.0, 0.1);
+    ASSERT_EQ(Run({"auto", in, "-o", File("file.bmp")}).exitCode, 0);
+    EXPECT_EQ(TestSupport::ReadBytes(File("turned.bmp")), TestSupport::ReadBytes(File("file.bmp")));
+}
+
+TEST_F(Rerun, NameThatIsNotUtf8SurvivesJson) {
+    const std::string odd = WritePage("caf\xE9 \xFF.bmp", 6, "bmp");
+    const ToolRun estimate = Run({"estimate", odd, "--format", "json"});
+    ASSERT_EQ(estimate.exitCode, 0) << estimate.err;
+    // Valid JSON in plain ASCII: the stray bytes are escaped.
+    for (const char ch : estimate.out) {
+        ASSERT_LT(static_cast<unsigned char>(ch), 0x80u) << estimate.out;
+    }
+    EXPECT_NE(estimate.out.find("caf\\udce9 \\udcff.bmp"), std::string::npos) << estimate.out;
+    TestSupport::WriteBytes(File("r.json"),
+                            std::vector<uint8_t>(estimate.out.begin(), estimate.out.end()));
+    const ToolRun apply = Run({"rotate", "--from-report", "r.json", "--out-dir", "out"});
+    ASSERT_EQ(apply.exitCode, 0) << apply.out << apply.err;
+    EXPECT_TRUE(TestSupport::FileExists(File("out/caf\xE9 \xFF.bmp"))) << apply.out;
+}
+
 }  // namespace
 }  // namespace CliTest

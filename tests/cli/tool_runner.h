@@ -16,8 +16,10 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs skewmend with `args` (each passed as one argument) in `workDir`.
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir);
+// Runs skewmend with `args` (each passed as one argument) in `workDir`,
+// with the file `stdinPath` as standard input when one is named.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir,
+                const std::string& stdinPath = std::string());
 
 // A parsed JSON value.
 struct Json {
