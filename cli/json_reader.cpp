@@ -150,7 +150,13 @@ class JsonParser {
         if (text_[pos_] == '-') {
             ++pos_;
         }
-        if (!digits()) {
+        // The integer part is 0 or starts with 1 .. 9: no leading zeros.
+        if (pos_ < text_.size() && text_[pos_] == '0') {
+            ++pos_;
+            if (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
+                return Fail("a number with a leading zero");
+            }
+        } else if (!digits()) {
             return Fail("unexpected text");
         }
         if (pos_ < text_.size() && text_[pos_] == '.') {

@@ -142,10 +142,12 @@ int main(int argc, char** argv) {
         r.input = tasks[i].input;
         r.output = tasks[i].output;
         counts.Add(r);
+        bar.Erase();
         writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
         if (announceFailures && !r.ok) {
-            std::cerr << "skewmend: " << Cli::PageLine(options, r) << "\n";
+            std::cerr << "skewmend: " << Cli::PageLine(options, r) << std::endl;
         }
+        bar.Redraw();
         if (reportFile) {
             reportFile->Row(r);
         }

@@ -3,6 +3,7 @@
 // engine's log goes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -19,6 +20,16 @@ std::set<std::string> Listing(const std::string& folder) {
         names.insert(std::filesystem::relative(e.path(), folder).string());
     }
     return names;
+}
+
+// groff checks every macro and request of the man page; any warning means
+// part of an entry is lost when it is rendered.
+TEST(ManPage, RendersWithoutWarnings) {
+    TestSupport::ScratchDir dir;
+    const std::string command =
+        "groff -man -ww -z " LEVELORA_SOURCE_DIR "/cli/skewmend.1 2> " + dir.File("warnings.txt");
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(TestSupport::ReadBytes(dir.File("warnings.txt")), std::vector<uint8_t>());
 }
 
 struct UsageCase {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/json_reader.h"
 #include "cli/paths.h"
 #include "cli/report_file.h"
 #include "tests/support/test_support.h"
@@ -198,6 +199,35 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"Truncated", ReportFormat::kJson, "{\"command\": \"auto\", \"pages\": [\n",
                   "r line 2: the document ends too early"}),
     [](const testing::TestParamInfo<Malformed>& p) { return std::string(p.param.name); });
+
+// The number grammar of JSON exactly: what a strict reader must accept and
+// refuse, as a hand-edited report may hold it.
+struct NumberCase {
+    const char* text;
+    bool valid;
+};
+
+class JsonNumberGrammar : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(JsonNumberGrammar, IsAcceptedExactlyWhenValid) {
+    JsonValue value;
+    size_t line = 0;
+    std::string why;
+    const std::string doc = std::string("[") + GetParam().text + "]";
+    EXPECT_EQ(ParseJson(doc, value, line, why), GetParam().valid) << doc << ": " << why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Snippets, JsonNumberGrammar,
+    testing::Values(NumberCase{"0", true}, NumberCase{"-0", true}, NumberCase{"12", true},
+                    NumberCase{"0.5", true}, NumberCase{"-3.25", true}, NumberCase{"1e5", true},
+                    NumberCase{"1E+5", true}, NumberCase{"2.5e-3", true}, NumberCase{"0e0", true},
+                    NumberCase{"012", false}, NumberCase{"-012", false}, NumberCase{"00", false},
+                    NumberCase{"+1", false}, NumberCase{".5", false}, NumberCase{"1.", false},
+                    NumberCase{"1.e3", false}, NumberCase{"1e", false}, NumberCase{"1e+", false},
+                    NumberCase{"-", false}, NumberCase{"- 1", false}, NumberCase{"0x10", false},
+                    NumberCase{"NaN", false}, NumberCase{"Infinity", false},
+                    NumberCase{"1_000", false}));
 
 }  // namespace
 }  // namespace Cli
