@@ -39,14 +39,21 @@ PageResult Begin(const PageTask& task) {
     return r;
 }
 
+// A message about the file a task reads, naming the input as the reports
+// do (standard input's temporary copy as "-").
+void NameAsInput(const PageTask& task, std::string& message) {
+    const std::string& source = SourceOf(task);
+    for (size_t at = 0;
+         source != task.input && (at = message.find(source, at)) != std::string::npos;
+         at += task.input.size()) {
+        message.replace(at, source.size(), task.input);
+    }
+}
+
 bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
     const auto start = Clock::now();
     const bool ok = LoadPage(SourceOf(task), page, format, r.error);
-    const std::string& source = SourceOf(task);
-    for (size_t at = 0; !ok && (at = r.error.find(source, at)) != std::string::npos;) {
-        r.error.replace(at, source.size(), task.input);  // name standard input "-"
-        at += task.input.size();
-    }
+    NameAsInput(task, r.error);
     r.decodeMs = MsSince(start);
     return ok;
 }
@@ -149,12 +156,13 @@ bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r
     return true;
 }
 
-// Whether the page must be left alone: a skip planned for it, or, for a
-// report's row, an input that is no longer the page the row measured. Sets
-// the input's fingerprint; false with the reason when it cannot be read.
+// Takes the input's fingerprint for the report; for a report's row, marks
+// the page skipped when its input is no longer the page the row measured.
+// False with the reason when the input cannot be read.
 bool ReadInput(const PageTask& task, PageResult& r) {
     Fingerprint print;
     if (!FingerprintFile(SourceOf(task), print, r.error)) {
+        NameAsInput(task, r.error);
         return false;
     }
     r.hasFingerprint = true;
