@@ -1,7 +1,8 @@
 // Refusals, in the order they are checked: an output that is the input
 // itself (same file, by device and inode) without --in-place; an output
 // another page of the batch already writes; an existing output without
-// --force. Output folders under --out-dir are created as needed.
+// --force (under --out-dir a skipped page rather than a refusal). Output
+// folders under --out-dir are created as needed.
 #include "cli/batch_plan.h"
 
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+
+#include "cli/paths.h"
 
 namespace Cli {
 
@@ -63,12 +66,6 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-std::string Normal(const std::string& path) {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    return (ec ? fs::path(path) : absolute).lexically_normal().string();
-}
-
 // Sets the output of task `t` for the input `f` and any refusal; `claimed`
 // holds the outputs of the pages before it.
 void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed, PageTask& t) {
@@ -80,16 +77,24 @@ void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed
         t.output = (fs::path(o.outDir) / f.relative).string();
     }
     t.outFormat = FormatFromExtension(t.output);
+    if (t.outFormat == ImageFormat::kUnknown) {
+        t.outFormat = o.outputFormat;  // kUnknown: keep the input's format
+    }
     if (o.inPlace) {
         t.outFormat = ImageFormat::kUnknown;  // keep the input's format
+    }
+    if (t.output == kStdStream) {
+        return;
     }
     std::error_code ec;
     const bool exists = fs::exists(t.output, ec);
     if (!o.inPlace && exists && SameFile(t.input, t.output)) {
         t.refusal =
             "the output " + t.output + " is the input itself; use --in-place to replace inputs";
-    } else if (!claimed.insert(Normal(t.output)).second) {
+    } else if (!claimed.insert(AbsolutePath(t.output)).second) {
         t.refusal = "another page of this batch already writes " + t.output;
+    } else if (!o.inPlace && exists && !o.force && !o.outDir.empty()) {
+        t.skip = PageNote::kOutputExists;
     } else if (!o.inPlace && exists && !o.force) {
         t.refusal = "the output " + t.output + " exists; use --force to replace it";
     } else if (!o.outDir.empty()) {
@@ -103,7 +108,9 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
     std::vector<Found> found;
     for (const std::string& input : o.inputs) {
         std::error_code ec;
-        if (fs::is_directory(input, ec)) {
+        if (input == kStdStream) {
+            found.push_back({input, input});
+        } else if (fs::is_directory(input, ec)) {
             const size_t before = found.size();
             ListFolder(input, o.recursive, found);
             if (found.size() == before && o.inputs.size() == 1) {
@@ -119,9 +126,11 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
         return false;
     }
     const bool writes = o.command != Command::kEstimate;
-    if (writes && !o.output.empty() && FormatFromExtension(o.output) == ImageFormat::kUnknown) {
+    if (writes && !o.output.empty() && o.output != kStdStream &&
+        FormatFromExtension(o.output) == ImageFormat::kUnknown &&
+        o.outputFormat == ImageFormat::kUnknown) {
         error = "cannot tell the output format from '" + o.output +
-                "': use .bmp, .jpg, .jpeg, .png, .tif or .tiff";
+                "': use .bmp, .jpg, .jpeg, .png, .tif or .tiff, or --output-format";
         return false;
     }
     std::set<std::string> claimed;
@@ -138,12 +147,12 @@ bool PlanBatch(const Options& o, std::vector<PageTask>& tasks, std::string& erro
 }
 
 std::string ReportFileClash(const std::string& report, const std::vector<PageTask>& tasks) {
-    const std::string normal = Normal(report);
+    const std::string normal = AbsolutePath(report);
     for (const PageTask& t : tasks) {
-        if (Normal(t.input) == normal || SameFile(t.input, report)) {
+        if (AbsolutePath(t.input) == normal || SameFile(t.input, report)) {
             return "the report " + report + " is the input " + t.input;
         }
-        if (!t.output.empty() && Normal(t.output) == normal) {
+        if (!t.output.empty() && AbsolutePath(t.output) == normal) {
             return "the report " + report + " is the output " + t.output;
         }
     }
@@ -153,24 +162,39 @@ std::string ReportFileClash(const std::string& report, const std::vector<PageTas
 void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks) {
     std::set<std::string> claimed;
+    // --out-dir mirrors the tree below the folder all the inputs share, as
+    // auto --recursive --out-dir mirrors the tree below a folder input.
+    std::vector<std::string> inputs;
+    for (const ReportFileRow& row : rows) {
+        inputs.push_back(row.input);
+    }
+    const fs::path common = CommonFolder(inputs);
     for (const ReportFileRow& row : rows) {
         PageTask t;
         t.input = row.input;
         // A page the run left as it was is applied as it was decided: a
         // reviewer who wants it turned gives the row another status.
-        if (row.status == PageStatus::kNotSure || row.status == PageStatus::kFailed ||
-            row.status == PageStatus::kUnchanged) {
-            t.skip = "\"" + std::string(StatusName(row.status)) + "\" in the report";
+        if (row.status == PageStatus::kNotSure) {
+            t.skip = PageNote::kNotSureInReport;
+        } else if (row.status == PageStatus::kFailed) {
+            t.skip = PageNote::kFailedInReport;
+        } else if (row.status == PageStatus::kUnchanged) {
+            t.skip = PageNote::kUnchangedInReport;
+        } else if (row.status == PageStatus::kSkipped) {
+            t.skip = PageNote::kSkippedInReport;
         } else if (!row.hasAngle) {
-            t.skip = "no angle in the report";
+            t.skip = PageNote::kNoAngleInReport;
         } else if (row.status == PageStatus::kRotated && row.hasOutput &&
-                   Normal(row.output) == Normal(row.input)) {
+                   AbsolutePath(row.output) == AbsolutePath(row.input)) {
             // The run that wrote the report turned this very file already;
             // turning it again would double the correction.
-            t.skip = "turned in place when the report was written";
+            t.skip = PageNote::kTurnedInPlace;
         } else {
             t.angle = row.angle;
-            PlanOutput(o, {row.input, fs::path(row.input).filename().string()}, claimed, t);
+            t.checkFingerprint = row.hasFingerprint;
+            t.expected = {row.inputBytes, row.inputSha256};
+            PlanOutput(o, {row.input, fs::path(row.input).lexically_relative(common).string()},
+                       claimed, t);
         }
         tasks.push_back(t);
     }

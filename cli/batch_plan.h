@@ -9,7 +9,9 @@
 //
 // Outputs: -o names the one output; --out-dir DIR puts each output under
 // DIR with the input's file name (and, for files found in a folder, its path
-// below that folder); --in-place writes over the input. The output's format
+// below that folder); --in-place writes over the input. Under --out-dir an
+// output that exists already (from an earlier, perhaps interrupted run) is
+// not replaced without --force: its page is skipped, which counts as done. The output's format
 // follows its extension; under --out-dir and --in-place a name without a
 // picture extension keeps the input's own format.
 #pragma once
@@ -17,32 +19,44 @@
 #include <string>
 #include <vector>
 
+#include "cli/fingerprint.h"
 #include "cli/image_format.h"
 #include "cli/options.h"
+#include "cli/page_note.h"
 #include "cli/report_file.h"
 
 namespace Cli {
 
 struct PageTask {
-    std::string input;
-    std::string output;                             // empty for estimate
+    std::string input;   // as the reports name it ("-" for standard input)
+    std::string source;  // where its bytes are read from, when not `input`
+    std::string output;  // empty for estimate
     ImageFormat outFormat = ImageFormat::kUnknown;  // kUnknown: the input's own format
-    std::string refusal;  // non-empty: the page fails with this reason, untouched
-    double angle = 0.0;   // rotate: degrees to turn the page by
-    std::string skip;     // rotate --from-report: non-empty, the page is skipped for this reason
+    std::string refusal;              // non-empty: the page fails with this reason, untouched
+    double angle = 0.0;               // rotate: degrees to turn the page by
+    PageNote skip = PageNote::kNone;  // not kNone: the page is skipped for this reason
+    bool checkFingerprint = false;    // rotate --from-report: turn only the page measured
+    Fingerprint expected;
 };
+
+// The file a task's picture is read from.
+inline const std::string& SourceOf(const PageTask& task) {
+    return task.source.empty() ? task.input : task.source;
+}
 
 // Builds the task list. False with a message for a usage error (an -o
 // output with an unknown extension, or no picture at all in the inputs
 // named). A missing input is not a usage error: its page fails.
 bool PlanBatch(const Options& options, std::vector<PageTask>& tasks, std::string& error);
 
-// rotate --from-report: one task per row of the report, in its order. A row
-// with an angle and a status other than "not sure" or "failed" turns its
-// input by that angle into --out-dir (under the input's file name) or in
-// place, with the same refusals as above; any other row becomes a skipped
-// task that names the reason and writes nothing. So does a "rotated" row
-// whose output is its input: that file holds the turned page already.
+// rotate --from-report: one task per row of the report (paths absolute),
+// in its order. A row with an angle and a status other than "not sure",
+// "failed", "unchanged" or "skipped" turns its input by that angle in place
+// or into --out-dir, under its path below the folder all the report's
+// inputs share, with the same refusals as above; any other row becomes a
+// skipped task that names the reason and writes nothing. So does a
+// "rotated" row whose output is its input: that file holds the turned page
+// already.
 void PlanFromReport(const Options& options, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks);
 

@@ -124,6 +124,9 @@ class JsonParser {
                         return Fail("a broken \\u surrogate pair");
                     }
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                } else if (cp >= kRawByteSurrogate && cp < kRawByteSurrogate + 0x80) {
+                    out += static_cast<char>(cp - kRawByteSurrogate + 0x80);
+                    continue;
                 } else if (cp >= 0xDC00 && cp < 0xE000) {
                     return Fail("a broken \\u surrogate pair");
                 }
@@ -147,7 +150,13 @@ class JsonParser {
         if (text_[pos_] == '-') {
             ++pos_;
         }
-        if (!digits()) {
+        // The integer part is 0 or starts with 1 .. 9: no leading zeros.
+        if (pos_ < text_.size() && text_[pos_] == '0') {
+            ++pos_;
+            if (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
+                return Fail("a number with a leading zero");
+            }
+        } else if (!digits()) {
             return Fail("unexpected text");
         }
         if (pos_ < text_.size() && text_[pos_] == '.') {

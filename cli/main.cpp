@@ -5,6 +5,8 @@
 //   skewmend estimate INPUT...
 //   skewmend rotate --from-report REPORT (--out-dir DIR | --in-place)
 //
+// "-" as an input reads the picture from standard input; "-o -" writes it
+// to standard output, and the report then goes to standard error.
 // main parses and checks the command line, sends the engine's log away from
 // standard output, plans the batch (inputs, outputs, refusals), runs it in
 // worker processes and writes the report in page order; with --report, the
@@ -28,6 +30,7 @@
 #include "cli/progress_bar.h"
 #include "cli/report.h"
 #include "cli/report_file.h"
+#include "cli/std_streams.h"
 #include "cli/usage.h"
 
 namespace {
@@ -69,8 +72,14 @@ int main(int argc, char** argv) {
     std::vector<Cli::PageTask> tasks;
     if (!options.fromReport.empty()) {
         std::vector<Cli::ReportFileRow> rows;
-        if (!Cli::ReadReportFile(options.fromReport, rows, error)) {
+        bool oldLayout = false;
+        if (!Cli::ReadReportFile(options.fromReport, rows, oldLayout, error)) {
             return UsageError(error);
+        }
+        if (oldLayout) {
+            std::cerr << "skewmend: warning: " << options.fromReport
+                      << " has the older layout; its relative paths are taken from the current "
+                         "folder\n";
         }
         if (rows.empty()) {
             return UsageError("the report " + options.fromReport + " lists no pages");
@@ -78,6 +87,19 @@ int main(int argc, char** argv) {
         Cli::PlanFromReport(options, rows, tasks);
     } else if (!Cli::PlanBatch(options, tasks, error)) {
         return UsageError(error);
+    }
+    // A picture on standard input is kept in a private temporary file for
+    // the worker that handles it.
+    std::unique_ptr<Cli::TempFile> standardInput;
+    for (Cli::PageTask& task : tasks) {
+        if (task.input == Cli::kStdStream) {
+            standardInput = std::make_unique<Cli::TempFile>();
+            if (!Cli::SpoolStandardInput(*standardInput, error)) {
+                std::cerr << "skewmend: " << error << "\n";
+                return kExitPagesFailed;
+            }
+            task.source = standardInput->Path();
+        }
     }
     std::unique_ptr<Cli::ReportFileWriter> reportFile;
     if (!options.reportFile.empty()) {
@@ -92,7 +114,12 @@ int main(int argc, char** argv) {
     }
 
     Cli::RouteEngineLog(options.verbose);
-    std::ostream& report = std::cout;
+    // With -o - the picture has standard output to itself.
+    const bool reportOnStderr = options.output == Cli::kStdStream;
+    std::ostream& report = reportOnStderr ? std::cerr : std::cout;
+    // Failed pages are also announced on standard error whenever the report
+    // goes somewhere a person may not be looking.
+    const bool announceFailures = !reportOnStderr && isatty(STDOUT_FILENO) != 1;
     Cli::ReportWriter writer(options.format, report, Cli::CommandName(options.command),
                              Cli::ReportColumns(options));
     writer.Begin();
@@ -115,7 +142,12 @@ int main(int argc, char** argv) {
         r.input = tasks[i].input;
         r.output = tasks[i].output;
         counts.Add(r);
+        bar.Erase();
         writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
+        if (announceFailures && !r.ok) {
+            std::cerr << "skewmend: " << Cli::PageLine(options, r) << std::endl;
+        }
+        bar.Redraw();
         if (reportFile) {
             reportFile->Row(r);
         }

@@ -83,6 +83,19 @@ const std::vector<OptionRule>& Table() {
              o.outDir = v;
              return true;
          }},
+        {"output-format", 0, true, kWriting,
+         [](Options& o, const std::string& v, std::string& error) {
+             o.outputFormat = v == "bmp"   ? ImageFormat::kBmp
+                              : v == "jpg" ? ImageFormat::kJpeg
+                              : v == "png" ? ImageFormat::kPng
+                              : v == "tif" ? ImageFormat::kTiff
+                                           : ImageFormat::kUnknown;
+             if (o.outputFormat == ImageFormat::kUnknown) {
+                 error = "--output-format must be bmp, jpg, png or tif, not '" + v + "'";
+                 return false;
+             }
+             return true;
+         }},
         {"in-place", 0, false, kWriting, Flag(&Options::inPlace)},
         {"force", 'f', false, kWriting, Flag(&Options::force)},
         {"recursive", 'r', false, kAll, Flag(&Options::recursive)},
@@ -137,7 +150,13 @@ const std::vector<OptionRule>& Table() {
         {"verbose", 'v', false, kAll, Flag(&Options::verbose)},
         {"no-progress", 0, false, kAll, Flag(&Options::progress, false)},
         {"timings", 0, false, kAll, Flag(&Options::timings)},
-        {"precise", 0, false, kAuto | kEstimate, Flag(&Options::precise)},
+        {"precise", 0, false, kAuto | kEstimate, Flag(&Options::preciseGiven)},
+        {"whole-degrees", 0, false, kAuto | kEstimate,
+         [](Options& o, const std::string&, std::string&) {
+             o.wholeDegrees = true;
+             o.precise = false;
+             return true;
+         }},
         {"min-confidence", 0, true, kAuto | kEstimate,
          [](Options& o, const std::string& v, std::string& error) {
              if (!ParseDouble(v, o.minConfidence) || o.minConfidence < 0.0 ||
@@ -234,6 +253,29 @@ bool ValidateFromReport(const Options& o, std::string& error) {
     return false;
 }
 
+// "-" as the input (one picture from standard input) and as -o's value
+// (the picture to standard output, the report to standard error).
+bool ValidateStreams(const Options& o, std::string& error) {
+    size_t fromStdin = 0;
+    for (const std::string& input : o.inputs) {
+        fromStdin += input == kStdStream ? 1 : 0;
+    }
+    if (fromStdin > 1) {
+        error = "standard input ('-') can be read only once";
+    } else if (fromStdin == 1 && !o.outDir.empty()) {
+        error = "standard input ('-') has no name to write under --out-dir; use -o";
+    } else if (fromStdin == 1 && o.inPlace) {
+        error = "standard input ('-') cannot be replaced in place; use -o";
+    } else if (o.output == kStdStream && o.format != ReportFormat::kText && o.reportFile.empty()) {
+        error =
+            "-o - writes the picture to standard output; --format json or csv then "
+            "needs --report FILE";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ReportFormat ReportFileFormat(const std::string& path) {
@@ -265,6 +307,13 @@ const char* CommandName(Command command) {
     }
 }
 
+const char* ModeName(const Options& o) {
+    if (o.command != Command::kAuto && o.command != Command::kEstimate) {
+        return "";
+    }
+    return o.precise ? "precise" : "whole-degrees";
+}
+
 bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error) {
     if (argc < 2) {
         error = "no command given";
@@ -287,6 +336,11 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
     if (options.command == Command::kHelp) {
         if (argc > 2) {
             options.helpFor = CommandFromName(argv[2]);
+            if (options.helpFor == Command::kNone || options.helpFor == Command::kHelp) {
+                error = std::string("unknown help topic '") + argv[2] +
+                        "'; the topics are auto, rotate and estimate";
+                return false;
+            }
         }
         return true;
     }
@@ -345,6 +399,8 @@ bool ParseArguments(int argc, const char* const* argv, Options& options, std::st
             return false;
         }
     }
+    // Only auto and estimate decide pages; rotate turns by the angle given.
+    options.precise = options.precise && options.command != Command::kRotate;
     return true;
 }
 
@@ -364,9 +420,16 @@ bool ValidateOptions(const Options& o, std::string& error) {
         error = "the report file '" + o.reportFile + "' must end in .csv or .json";
         return false;
     }
-    if (!o.precise && (o.minConfidenceGiven || o.minAngleGiven)) {
+    if (o.wholeDegrees && o.preciseGiven) {
+        error = "--precise and --whole-degrees exclude each other";
+        return false;
+    }
+    if (o.wholeDegrees && (o.minConfidenceGiven || o.minAngleGiven)) {
         error = std::string(o.minConfidenceGiven ? "--min-confidence" : "--min-angle") +
-                " applies to --precise only";
+                " applies to precise mode only, not to --whole-degrees";
+        return false;
+    }
+    if (!ValidateStreams(o, error)) {
         return false;
     }
     if (o.command == Command::kEstimate) {

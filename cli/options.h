@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/image_format.h"
 #include "engine/corner_fill.h"
 
 namespace Cli {
@@ -22,8 +23,8 @@ using Corner = Skewmend::CornerFill;
 
 struct Options {
     Command command = Command::kNone;
-    std::vector<std::string> inputs;  // files and folders as given
-    std::string output;               // -o: one output file
+    std::vector<std::string> inputs;  // files and folders as given; "-" standard input
+    std::string output;               // -o: one output file; "-" standard output
     std::string outDir;               // --out-dir: outputs keep the input names
     bool inPlace = false;
     bool force = false;  // replace existing outputs
@@ -35,8 +36,13 @@ struct Options {
     int jobs = 0;  // worker processes; 0 = one per core
     bool verbose = false;
     bool progress = true;
-    bool timings = false;        // per-page decode/process/encode times in the report
-    bool precise = false;        // auto, estimate: sub-degree angle with a confidence
+    bool timings = false;  // per-page decode/process/encode times in the report
+    // auto, estimate: precise mode (sub-degree angle with a confidence, "not
+    // sure" rather than a guess) unless --whole-degrees asks for the
+    // automatic pipeline's own decision.
+    bool precise = true;
+    bool preciseGiven = false;  // --precise, accepted for older scripts; changes nothing
+    bool wholeDegrees = false;
     double minConfidence = 0.5;  // precise: less is "not sure"
     bool minConfidenceGiven = false;
     double minAngle = 0.05;  // precise auto: smaller corrections leave the page unchanged
@@ -44,9 +50,17 @@ struct Options {
     std::string reportFile;            // auto, estimate: the per-page decisions, .csv or .json
     std::string fromReport;            // rotate: turn each page by the angle such a report gives
     Command helpFor = Command::kNone;  // --help after a command
+    // --output-format: the written format where the output's name cannot
+    // say it (-o -, names under --out-dir without a picture extension).
+    ImageFormat outputFormat = ImageFormat::kUnknown;
 };
 
-// Parses argv. False with a one-line message in `error` for a usage error.
+// The name that stands for standard input (as an input) and standard
+// output (as -o's value).
+constexpr const char kStdStream[] = "-";
+
+// Parses argv. False with a one-line message in `error` for a usage error
+// (an unknown help topic included).
 bool ParseArguments(int argc, const char* const* argv, Options& options, std::string& error);
 
 // Checks the combination of options for the command. False with a message.
@@ -58,5 +72,9 @@ ReportFormat ReportFileFormat(const std::string& path);
 
 // The command's name as typed ("auto", "rotate", "estimate").
 const char* CommandName(Command command);
+
+// The mode that decides the pages of `auto` and `estimate` as the reports
+// name it: "precise" or "whole-degrees"; "" for the other commands.
+const char* ModeName(const Options& options);
 
 }  // namespace Cli

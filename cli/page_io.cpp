@@ -11,6 +11,8 @@
 #include <new>
 #include <vector>
 
+#include "cli/options.h"
+#include "cli/std_streams.h"
 #include "pictconv/atomic_output.h"
 #include "pictconv/codecs.h"
 #include "pictconv/page.h"
@@ -78,6 +80,14 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
 
 bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format,
               std::string& error) {
+    if (path == kStdStream) {
+        const TempFile encoded;
+        if (encoded.Path().empty() || !SavePage(page, encoded.Path(), format, error)) {
+            error = "cannot write the picture to standard output";
+            return false;
+        }
+        return CopyToStandardOutput(encoded.Path(), error);
+    }
     errno = 0;
     Pictconv::AtomicOutput out(path.c_str());
     if (!out.IsOpen()) {
@@ -114,6 +124,9 @@ bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format
 }
 
 bool CopyFileAtomically(const std::string& from, const std::string& to, std::string& error) {
+    if (to == kStdStream) {
+        return CopyToStandardOutput(from, error);
+    }
     errno = 0;
     std::FILE* in = std::fopen(from.c_str(), "rb");
     if (in == nullptr) {

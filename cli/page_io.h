@@ -18,12 +18,14 @@ namespace Cli {
 bool LoadPage(const std::string& path, BmpBase::CBitmap24& page, ImageFormat& format,
               std::string& error);
 
-// Writes `page` to `path` in `format` (not kUnknown). False with a reason
-// when the file cannot be written; an existing file is then untouched.
+// Writes `page` to `path` in `format` (not kUnknown); "-" is standard
+// output. False with a reason when the file cannot be written; an existing
+// file is then untouched.
 bool SavePage(const BmpBase::CBitmap24& page, const std::string& path, ImageFormat format,
               std::string& error);
 
-// Copies the file `from` to `to` byte for byte, atomically. Used when a page
+// Copies the file `from` to `to` (or standard output, "-") byte for byte,
+// atomically. Used when a page
 // needs no change and keeps its format: no re-encoding, no loss.
 bool CopyFileAtomically(const std::string& from, const std::string& to, std::string& error);
 

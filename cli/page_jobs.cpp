@@ -1,19 +1,20 @@
 // Every command goes through the engine's internal interface
-// (engine/pipeline.h): auto analyses the page and, when the small-tilt rule
-// says so, turns it by the whole-degree angle, as _AutoRotate does; rotate
-// turns it by the task's angle (--angle, or a report's row for
-// --from-report, whose skipped rows are never loaded) with white or black
-// corners; estimate stops after the analysis. A page that auto leaves
-// unturned is not re-encoded when its output keeps the input's format: the
-// input file is copied byte for byte (or, in place, left alone), so a JPEG
-// loses nothing by passing through the tool. With --precise, auto and
-// estimate add the engine's precise decision: a fractional angle with a
-// confidence, and pages it is not sure about kept as they were.
+// (engine/pipeline.h). auto and estimate decide a page in precise mode by
+// default (a fractional angle with a confidence; pages it is not sure about
+// kept as they were); with --whole-degrees, auto analyses the page and, when
+// the small-tilt rule says so, turns it by the whole-degree angle, as
+// _AutoRotate does. rotate turns the page by the task's angle (--angle, or a
+// report's row for --from-report, whose skipped rows are never loaded) with
+// white or black corners; estimate stops after the analysis. A page that
+// auto leaves unturned is not re-encoded when its output keeps the input's
+// format: the input file is copied byte for byte (or, in place, left
+// alone), so a JPEG loses nothing by passing through the tool.
 #include "cli/page_jobs.h"
 
 #include <chrono>
 #include <new>
 
+#include "cli/fingerprint.h"
 #include "cli/page_io.h"
 #include "engine/deskew/precise.h"
 #include "engine/pipeline.h"
@@ -38,9 +39,21 @@ PageResult Begin(const PageTask& task) {
     return r;
 }
 
+// A message about the file a task reads, naming the input as the reports
+// do (standard input's temporary copy as "-").
+void NameAsInput(const PageTask& task, std::string& message) {
+    const std::string& source = SourceOf(task);
+    for (size_t at = 0;
+         source != task.input && (at = message.find(source, at)) != std::string::npos;
+         at += task.input.size()) {
+        message.replace(at, source.size(), task.input);
+    }
+}
+
 bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
     const auto start = Clock::now();
-    const bool ok = LoadPage(task.input, page, format, r.error);
+    const bool ok = LoadPage(SourceOf(task), page, format, r.error);
+    NameAsInput(task, r.error);
     r.decodeMs = MsSince(start);
     return ok;
 }
@@ -72,11 +85,18 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
             return true;
         }
         const auto copyStart = Clock::now();
-        const bool ok = CopyFileAtomically(task.input, task.output, r.error);
+        const bool ok = CopyFileAtomically(SourceOf(task), task.output, r.error);
         r.encodeMs = MsSince(copyStart);
         return ok;
     }
     return Save(task, src, dst, format, r);
+}
+
+// Why precise mode is not sure: a direction it does not trust enough, or
+// none at all.
+PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
+    return e.status == Skewmend::PreciseStatus::kSure ? PageNote::kBelowMinConfidence
+                                                      : PageNote::kNoClearDirection;
 }
 
 const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
@@ -106,6 +126,9 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     r.hasAngle = !r.notSure;
     r.preciseAngle = e.angle;
     r.turned = action == Skewmend::PreciseAction::kRotated;
+    r.note = r.notSure                                       ? NotSureNote(e)
+             : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
+                                                             : PageNote::kNone;
     return WriteOutcome(task, options, src, dst, format, r);
 }
 
@@ -128,19 +151,48 @@ bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r
     }
     r.notSure = e.status != Skewmend::PreciseStatus::kSure || e.confidence < options.minConfidence;
     r.hasAngle = !r.notSure;
+    r.note = r.notSure ? NotSureNote(e) : PageNote::kNone;
     r.preciseAngle = e.angle;
     return true;
 }
 
-// Runs `body` and turns an allocation failure into a failed page.
+// Takes the input's fingerprint for the report; for a report's row, marks
+// the page skipped when its input is no longer the page the row measured.
+// False with the reason when the input cannot be read.
+bool ReadInput(const PageTask& task, PageResult& r) {
+    Fingerprint print;
+    if (!FingerprintFile(SourceOf(task), print, r.error)) {
+        NameAsInput(task, r.error);
+        return false;
+    }
+    r.hasFingerprint = true;
+    r.inputBytes = print.bytes;
+    r.inputSha256 = print.sha256;
+    if (task.checkFingerprint &&
+        (print.bytes != task.expected.bytes || print.sha256 != task.expected.sha256)) {
+        r.skipped = true;
+        r.note = PageNote::kPageChanged;
+    }
+    return true;
+}
+
+// Runs `body` on a page that is neither refused nor skipped, after taking
+// the input's fingerprint, and turns an allocation failure into a failed
+// page.
 template <typename Body>
 PageResult Guarded(const PageTask& task, Body body) {
     PageResult r = Begin(task);
     if (!task.refusal.empty()) {
         return r;
     }
+    if (task.skip != PageNote::kNone) {
+        r.ok = true;
+        r.skipped = true;
+        r.note = task.skip;
+        return r;
+    }
     try {
-        r.ok = body(r);
+        r.ok = ReadInput(task, r) && (r.skipped || body(r));
     } catch (const std::bad_alloc&) {
         r.ok = false;
         r.error = task.input + ": not enough memory for the picture";
@@ -179,18 +231,12 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         r.hasAngle = true;
         r.angle = analysis.angle;
         r.turned = analysis.turns;
+        r.note = r.turned ? PageNote::kNone : PageNote::kSmallTilt;
         return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
     });
 }
 
 PageResult RotatePage(const PageTask& task, const Options& options) {
-    if (!task.skip.empty()) {
-        PageResult r = Begin(task);
-        r.ok = true;
-        r.skipped = true;
-        r.note = task.skip;
-        return r;
-    }
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 src;
         ImageFormat format = ImageFormat::kUnknown;

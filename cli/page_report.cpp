@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "cli/paths.h"
+
 namespace Cli {
 
 namespace {
@@ -59,7 +61,8 @@ std::string PreciseLine(const Options& o, const PageResult& r) {
     }
     std::string line = "angle " + Fixed(r.preciseAngle) + " (" + confidence + ")";
     if (o.command == Command::kAuto) {
-        line += r.turned ? ", turned -> " : ", not turned (below --min-angle) -> ";
+        line +=
+            r.turned ? ", turned -> " : std::string(", not turned (") + NoteText(r.note) + ") -> ";
         line += r.output;
     }
     return line;
@@ -67,50 +70,55 @@ std::string PreciseLine(const Options& o, const PageResult& r) {
 
 }  // namespace
 
+const std::vector<std::string>& ReportLayout() {
+    static const std::vector<std::string> columns = {
+        "input",      "page", "pages", "output", "status",      "angle",
+        "confidence", "mode", "note",  "error",  "input_bytes", "input_sha256"};
+    return columns;
+}
+
+const std::vector<std::string>& TimingColumns() {
+    static const std::vector<std::string> columns = {"decode_ms", "process_ms", "encode_ms"};
+    return columns;
+}
+
 std::vector<std::string> ReportColumns(const Options& o) {
-    std::vector<std::string> columns = {"input"};
-    if (o.command != Command::kEstimate) {
-        columns.push_back("output");
-    }
-    columns.insert(columns.end(), {"status", "angle"});
-    if (o.precise) {
-        columns.push_back("confidence");
-    }
-    if (!o.fromReport.empty()) {
-        columns.push_back("note");  // why a page was skipped
-    }
-    columns.push_back("error");
+    std::vector<std::string> columns = ReportLayout();
     if (o.timings) {
-        columns.insert(columns.end(), {"decode_ms", "process_ms", "encode_ms"});
+        columns.insert(columns.end(), TimingColumns().begin(), TimingColumns().end());
     }
     return columns;
 }
 
 ReportRow PageRow(const Options& o, const PageResult& r) {
-    ReportRow row;
-    row.push_back({"input", ReportValue::String(r.input)});
-    if (o.command != Command::kEstimate) {
-        row.push_back({"output", ReportValue::String(r.output)});
+    ReportValue angle;
+    if (r.ok && !r.skipped && o.command == Command::kRotate) {
+        angle = ReportValue::Number(r.turnAngle, kRotateAngleDecimals);
+    } else if (r.ok && r.hasAngle) {
+        angle = o.precise ? ReportValue::Number(r.preciseAngle, kPreciseDecimals)
+                          : ReportValue::Int(r.angle);
     }
-    row.push_back({"status", ReportValue::String(StatusName(StatusOf(o, r)))});
-    if (o.command == Command::kRotate) {
-        row.push_back({"angle", r.ok && !r.skipped
-                                    ? ReportValue::Number(r.turnAngle, kRotateAngleDecimals)
-                                    : ReportValue::Null()});
-    } else if (o.precise) {
-        row.push_back({"angle", r.ok && r.hasAngle
-                                    ? ReportValue::Number(r.preciseAngle, kPreciseDecimals)
-                                    : ReportValue::Null()});
-        row.push_back({"confidence", r.ok ? ReportValue::Number(r.confidence, kPreciseDecimals)
-                                          : ReportValue::Null()});
-    } else {
-        row.push_back(
-            {"angle", r.ok && r.hasAngle ? ReportValue::Int(r.angle) : ReportValue::Null()});
-    }
-    if (!o.fromReport.empty()) {
-        row.push_back({"note", r.skipped ? ReportValue::String(r.note) : ReportValue::Null()});
-    }
-    row.push_back({"error", r.ok ? ReportValue::Null() : ReportValue::String(r.error)});
+    const std::string mode = ModeName(o);
+    ReportRow row = {
+        {"input", ReportValue::String(AbsolutePath(r.input))},
+        {"page", ReportValue::Int(1)},
+        {"pages", ReportValue::Int(1)},
+        {"output",
+         r.output.empty() ? ReportValue::Null() : ReportValue::String(AbsolutePath(r.output))},
+        {"status", ReportValue::String(StatusName(StatusOf(o, r)))},
+        {"angle", angle},
+        {"confidence", o.precise && r.ok && !r.skipped
+                           ? ReportValue::Number(r.confidence, kPreciseDecimals)
+                           : ReportValue::Null()},
+        {"mode", mode.empty() ? ReportValue::Null() : ReportValue::String(mode)},
+        {"note",
+         r.note == PageNote::kNone ? ReportValue::Null() : ReportValue::String(NoteText(r.note))},
+        {"error", r.ok ? ReportValue::Null() : ReportValue::String(r.error)},
+        {"input_bytes", r.hasFingerprint ? ReportValue::Int(static_cast<long long>(r.inputBytes))
+                                         : ReportValue::Null()},
+        {"input_sha256",
+         r.hasFingerprint ? ReportValue::String(r.inputSha256) : ReportValue::Null()},
+    };
     if (o.timings) {
         row.push_back({"decode_ms", ReportValue::Number(r.decodeMs, kTimingDecimals)});
         row.push_back({"process_ms", ReportValue::Number(r.processMs, kTimingDecimals)});
@@ -127,7 +135,7 @@ std::string PageLine(const Options& o, const PageResult& r) {
         return line.str();
     }
     if (r.skipped) {
-        line << StatusName(PageStatus::kSkipped) << " (" << r.note << ")";
+        line << StatusName(PageStatus::kSkipped) << " (" << NoteText(r.note) << ")";
         return line.str();
     }
     if (o.precise && o.command != Command::kRotate) {
@@ -141,7 +149,9 @@ std::string PageLine(const Options& o, const PageResult& r) {
     switch (o.command) {
         case Command::kAuto:
             line << "angle " << r.angle << ", "
-                 << (r.turned ? "turned" : "not turned (3 degrees or less)") << " -> " << r.output;
+                 << (r.turned ? std::string("turned")
+                              : std::string("not turned (") + NoteText(r.note) + ")")
+                 << " -> " << r.output;
             break;
         case Command::kRotate:
             line << "turned by " << Degrees(r.turnAngle) << " degrees -> " << r.output;
@@ -180,11 +190,14 @@ ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
         row.push_back({"rotated", ReportValue::Int(static_cast<long long>(c.rotated))});
         row.push_back({"unchanged", ReportValue::Int(static_cast<long long>(c.unchanged))});
     }
-    if (!o.fromReport.empty()) {
+    if (o.command != Command::kEstimate) {
         row.push_back({"skipped", ReportValue::Int(static_cast<long long>(c.skipped))});
     }
     if (o.precise) {
         row.push_back({"not_sure", ReportValue::Int(static_cast<long long>(c.notSure))});
+    }
+    if (*ModeName(o) != '\0') {
+        row.push_back({"mode", ReportValue::String(ModeName(o))});
     }
     return row;
 }
@@ -197,18 +210,26 @@ std::string SummaryLine(const Options& o, const BatchCounts& c) {
     } else if (o.precise) {
         line += std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) +
                 " unchanged, " + std::to_string(c.notSure) + " not sure";
+        if (c.skipped > 0) {
+            line += ", " + std::to_string(c.skipped) + " skipped";
+        }
     } else if (o.command == Command::kEstimate) {
         line += std::to_string(c.pages - c.failed) + " estimated";
     } else if (o.command == Command::kRotate) {
         line += std::to_string(c.rotated) + " turned";
-        if (!o.fromReport.empty()) {
+        if (!o.fromReport.empty() || c.skipped > 0) {
             line += ", " + std::to_string(c.skipped) + " skipped";
         }
     } else {
         line +=
             std::to_string(c.rotated) + " turned, " + std::to_string(c.unchanged) + " unchanged";
+        if (c.skipped > 0) {
+            line += ", " + std::to_string(c.skipped) + " skipped";
+        }
     }
-    return line + ", " + std::to_string(c.failed) + " failed";
+    line += ", " + std::to_string(c.failed) + " failed";
+    const std::string mode = ModeName(o);
+    return mode.empty() ? line : line + " (" + mode + " mode)";
 }
 
 }  // namespace Cli

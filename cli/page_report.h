@@ -1,16 +1,19 @@
-// What the reports say about a page and a batch, per command: the report
+// What the reports say about a page and a batch: the one layout of their
 // columns, a page's row and text line, and the summary.
 //
-// Columns: auto: input, output, status (rotated, unchanged, failed), angle
-// (whole degrees, null on failure), error; rotate: input, output, status
-// (rotated, failed), angle (as asked), error; estimate: input, status
-// (estimated, failed), angle, error. With --timings: decode_ms, process_ms,
-// encode_ms. With --precise (auto, estimate): the status may also be "not
-// sure", the angle is in degrees with two decimals (null when not sure), a
-// confidence column (0 .. 1, two decimals) follows it, and the summary
-// counts the pages that were not sure. rotate --from-report: the status may
-// also be "skipped" (the report gives no angle to apply), with the reason in
-// a note column before the error, and the summary counts the skipped pages.
+// Every report with columns (--format csv, the keys of --format json, the
+// report file of --report) has the same columns in the same order:
+// input, page, pages, output, status, angle, confidence, mode, note, error,
+// input_bytes, input_sha256, and with --timings decode_ms, process_ms,
+// encode_ms. Paths are absolute. page and pages are 1 and 1 for the
+// single-page files the tool reads. status is one of rotated, unchanged,
+// estimated, not sure, skipped, failed; angle is the correction (two
+// decimals in precise mode and for rotate, whole degrees with
+// --whole-degrees; null without one); confidence is precise mode's (null
+// otherwise); mode is "precise" or "whole-degrees" for auto and estimate,
+// null for rotate; note is a reason from the fixed list of page_note.h;
+// error the failure message; input_bytes and input_sha256 the size and
+// SHA-256 digest of the input as it was read.
 #pragma once
 
 #include <string>
@@ -23,6 +26,11 @@
 
 namespace Cli {
 
+// The twelve columns every report has, in order.
+const std::vector<std::string>& ReportLayout();
+// The columns --timings adds after them.
+const std::vector<std::string>& TimingColumns();
+// The columns of a report under the command line `options`.
 std::vector<std::string> ReportColumns(const Options& options);
 // The page's status under the command line `options`.
 PageStatus StatusOf(const Options& options, const PageResult& result);

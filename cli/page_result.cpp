@@ -59,12 +59,15 @@ std::string Serialize(const PageResult& r) {
     Put(out, Num(r.confidence));
     Put(out, Num(r.turnAngle));
     Put(out, r.skipped ? "1" : "0");
-    Put(out, r.note);
+    Put(out, std::to_string(static_cast<int>(r.note)));
+    Put(out, r.hasFingerprint ? "1" : "0");
+    Put(out, std::to_string(r.inputBytes));
+    Put(out, r.inputSha256);
     return out;
 }
 
 bool Deserialize(const std::string& bytes, PageResult& r) {
-    std::vector<std::string> f(18);
+    std::vector<std::string> f(21);
     size_t pos = 0;
     for (std::string& field : f) {
         if (!Take(bytes, pos, field)) {
@@ -91,7 +94,10 @@ bool Deserialize(const std::string& bytes, PageResult& r) {
     r.confidence = std::strtod(f[14].c_str(), nullptr);
     r.turnAngle = std::strtod(f[15].c_str(), nullptr);
     r.skipped = f[16] == "1";
-    r.note = f[17];
+    r.note = static_cast<PageNote>(std::atoi(f[17].c_str()));
+    r.hasFingerprint = f[18] == "1";
+    r.inputBytes = std::strtoull(f[19].c_str(), nullptr, 10);
+    r.inputSha256 = f[20];
     return true;
 }
 

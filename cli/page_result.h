@@ -3,7 +3,10 @@
 // Serialize/Deserialize carry it through the pipe from a worker process.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "cli/page_note.h"
 
 namespace Cli {
 
@@ -13,16 +16,19 @@ struct PageResult {
     bool ok = false;
     std::string error;  // one line, when !ok
     bool hasAngle = false;
-    int angle = 0;              // whole degrees, -89 .. 90
-    bool turned = false;        // the page was rotated (auto, rotate)
-    bool copied = false;        // unchanged page kept byte for byte
-    bool precise = false;       // decided by precise mode
-    bool notSure = false;       // precise: no trusted angle; the page is kept as it was
-    double preciseAngle = 0.0;  // precise: the correction in degrees, when hasAngle
-    double confidence = 0.0;    // precise: 0 .. 1
-    double turnAngle = 0.0;     // rotate: the angle the page was turned by
-    bool skipped = false;       // rotate --from-report: the report gives no angle to apply
-    std::string note;           // why a page was skipped
+    int angle = 0;                    // whole degrees, -89 .. 90
+    bool turned = false;              // the page was rotated (auto, rotate)
+    bool copied = false;              // unchanged page kept byte for byte
+    bool precise = false;             // decided by precise mode
+    bool notSure = false;             // precise: no trusted angle; the page is kept as it was
+    double preciseAngle = 0.0;        // precise: the correction in degrees, when hasAngle
+    double confidence = 0.0;          // precise: 0 .. 1
+    double turnAngle = 0.0;           // rotate: the angle the page was turned by
+    bool skipped = false;             // nothing to do: the note says why
+    PageNote note = PageNote::kNone;  // why a page was skipped or kept as it was
+    bool hasFingerprint = false;      // the input's size and digest, read before the work
+    uint64_t inputBytes = 0;
+    std::string inputSha256;  // lowercase hex
     double decodeMs = 0.0;
     double processMs = 0.0;
     double encodeMs = 0.0;

@@ -17,7 +17,7 @@ enum class PageStatus {
     kEstimated,  // estimate: the angle was found
     kNotSure,    // precise mode: no trusted angle; the page was kept as it was
     kFailed,     // the page could not be handled
-    kSkipped,    // rotate --from-report: the report gives no angle to apply
+    kSkipped,    // nothing to do (an output there already, a report's row to leave)
 };
 
 // The status as the reports write it ("rotated", "not sure", ...).

@@ -25,6 +25,7 @@ ProgressBar::ProgressBar(size_t total, bool wanted)
 }
 
 void ProgressBar::Update(size_t done) {
+    done_ = done;
     if (!active_) {
         return;
     }
@@ -46,12 +47,20 @@ void ProgressBar::Update(size_t done) {
     std::fflush(stderr);
 }
 
-void ProgressBar::Finish() {
+void ProgressBar::Erase() {
     if (!active_) {
         return;
     }
     std::fprintf(stderr, "\r%78s\r", "");
     std::fflush(stderr);
+}
+
+void ProgressBar::Redraw() {
+    Update(done_);
+}
+
+void ProgressBar::Finish() {
+    Erase();
     active_ = false;
 }
 

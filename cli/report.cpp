@@ -1,6 +1,8 @@
 // JSON strings escape the quote, the backslash and every control character
-// (as \uXXXX apart from the usual short forms); bytes of 0x80 and above are
-// passed through, so UTF-8 file names stay readable. CSV cells are quoted
+// (as \uXXXX apart from the usual short forms); valid UTF-8 is passed
+// through, so file names stay readable, and any other byte of 0x80 and
+// above becomes "\udcXX" (json_reader.h), so the document is valid UTF-8
+// whatever the name. CSV cells are quoted
 // when they hold a comma, a quote, a line break or leading/trailing space.
 // Every row is flushed as it is written, so a script reading the report can
 // follow a long batch.
@@ -8,6 +10,8 @@
 
 #include <cstdio>
 #include <utility>
+
+#include "cli/json_reader.h"
 
 namespace Cli {
 
@@ -44,10 +48,60 @@ ReportWriter::ReportWriter(ReportFormat format, std::ostream& out, std::string c
                            std::vector<std::string> columns)
     : format_(format), out_(out), command_(std::move(command)), columns_(std::move(columns)) {}
 
+namespace {
+
+// The length of the valid UTF-8 sequence that starts at `i` (shortest form,
+// no surrogates, at most U+10FFFF); 0 when the byte there starts none.
+size_t Utf8Length(const std::string& s, size_t i) {
+    const auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = at(i);
+    size_t n = 0;
+    unsigned long cp = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+        cp = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        cp = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        cp = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) {
+        return 0;
+    }
+    for (size_t k = 1; k < n; ++k) {
+        if ((at(i + k) & 0xC0u) != 0x80u) {
+            return 0;
+        }
+        cp = (cp << 6) | (at(i + k) & 0x3Fu);
+    }
+    const bool shortest = (n == 3 && cp >= 0x800) || (n == 4 && cp >= 0x10000) || n == 2;
+    const bool valid = cp <= 0x10FFFF && !(cp >= 0xD800 && cp < 0xE000);
+    return shortest && valid ? n : 0;
+}
+
+}  // namespace
+
 std::string ReportWriter::JsonString(const std::string& s) {
     std::string out = "\"";
-    for (const char ch : s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char ch = s[i];
         const auto u = static_cast<unsigned char>(ch);
+        if (u >= 0x80) {
+            const size_t n = Utf8Length(s, i);
+            if (n == 0) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04lx", kRawByteSurrogate + u - 0x80);
+                out += buf;
+            } else {
+                out.append(s, i, n);
+                i += n - 1;
+            }
+            continue;
+        }
         switch (ch) {
             case '"':
                 out += "\\\"";
@@ -138,7 +192,7 @@ void ReportWriter::Begin() {
         for (size_t i = 0; i < columns_.size(); ++i) {
             out_ << (i == 0 ? "" : ",") << CsvCell(columns_[i]);
         }
-        out_ << "\r\n" << std::flush;
+        out_ << "\n" << std::flush;
     }
 }
 
@@ -160,7 +214,7 @@ void ReportWriter::Row(const ReportRow& row, const std::string& text) {
                 }
                 out_ << (i == 0 ? "" : ",") << CsvCell(cell);
             }
-            out_ << "\r\n";
+            out_ << "\n";
             break;
     }
     ++rows_;

@@ -5,7 +5,8 @@
 //   json  {"command": ..., "pages": [ {field: value, ...}, ... ],
 //          "summary": {...}}, written incrementally
 //   csv   a header of the column names, then one row per page (RFC 4180
-//         quoting); no summary row, so every row has the same shape
+//         quoting, LF line ends); no summary row, so every row has the
+//         same shape
 //
 // Rows are lists of named values; the column list fixed at construction
 // orders the CSV columns (a field missing from a row is an empty cell). New

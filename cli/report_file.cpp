@@ -1,10 +1,7 @@
-// The writing side of the report file. A page's row says what the batch
-// decided: the status the standard-output report gives, the angle with two
-// decimals (whole degrees outside precise mode, written the same way so
-// the file has one form) and, in precise mode, the confidence. The rows go
-// through the ReportWriter, so quoting and escaping are those of the
-// standard-output reports, into memory; Commit writes them to the
-// temporary file made at Open and renames it over the destination.
+// The writing side of the report file: the rows of the standard-output
+// reports (page_report.h), so quoting, escaping and columns are theirs,
+// kept in memory; Commit writes them to the temporary file made at Open and
+// renames it over the destination.
 #include "cli/report_file.h"
 
 #include <cerrno>
@@ -17,59 +14,16 @@ namespace Cli {
 
 namespace {
 
-constexpr int kAngleDecimals = 2;
-constexpr int kConfidenceDecimals = 2;
-
-ReportValue TextOrNull(bool present, const std::string& text) {
-    return present ? ReportValue::String(text) : ReportValue::Null();
-}
-
-ReportValue NumberOrNull(bool present, double value, int decimals) {
-    return present ? ReportValue::Number(value, decimals) : ReportValue::Null();
-}
-
-ReportRow ToReportRow(const ReportFileRow& row) {
-    return {{"input", ReportValue::String(row.input)},
-            {"output", TextOrNull(row.hasOutput, row.output)},
-            {"status", ReportValue::String(StatusName(row.status))},
-            {"angle", NumberOrNull(row.hasAngle, row.angle, kAngleDecimals)},
-            {"confidence", NumberOrNull(row.hasConfidence, row.confidence, kConfidenceDecimals)},
-            {"mode", ReportValue::String(row.mode)},
-            {"error", TextOrNull(row.hasError, row.error)}};
-}
-
 std::string Reason() {
     return errno != 0 ? std::string(": ") + std::strerror(errno) : std::string();
 }
 
 }  // namespace
 
-const std::vector<std::string>& ReportFileColumns() {
-    static const std::vector<std::string> columns = {"input",      "output", "status", "angle",
-                                                     "confidence", "mode",   "error"};
-    return columns;
-}
-
-ReportFileRow ReportFileRowOf(const Options& o, const PageResult& r) {
-    ReportFileRow row;
-    row.input = r.input;
-    row.hasOutput = o.command != Command::kEstimate;
-    row.output = r.output;
-    row.status = StatusOf(o, r);
-    row.hasAngle = r.ok && r.hasAngle;
-    row.angle = o.precise ? r.preciseAngle : static_cast<double>(r.angle);
-    row.hasConfidence = o.precise && r.ok;
-    row.confidence = r.confidence;
-    row.mode = o.precise ? "precise" : "standard";
-    row.hasError = !r.ok;
-    row.error = r.error;
-    return row;
-}
-
 ReportFileWriter::ReportFileWriter(const Options& options)
     : options_(options),
       writer_(ReportFileFormat(options.reportFile), text_, CommandName(options.command),
-              ReportFileColumns()) {
+              ReportColumns(options)) {
     writer_.Begin();
 }
 
@@ -86,7 +40,7 @@ bool ReportFileWriter::Open(std::string& error) {
 }
 
 void ReportFileWriter::Row(const PageResult& result) {
-    writer_.Row(ToReportRow(ReportFileRowOf(options_, result)), std::string());
+    writer_.Row(PageRow(options_, result), std::string());
 }
 
 bool ReportFileWriter::Commit(const ReportRow& summary, std::string& error) {

@@ -3,22 +3,23 @@
 // need be, and applied later by `rotate --from-report FILE`.
 //
 // Its form follows the file's extension: .csv is a header line and one
-// line per page (RFC 4180 quoting, CRLF line ends); .json is
-// {"command": ..., "pages": [{...}, ...], "summary": {...}}. Each page has
-// exactly the columns input, output (empty/null for estimate), status
-// ("rotated", "unchanged", "estimated", "not sure", "failed"), angle (the
-// correction in degrees, two decimals; empty/null without one), confidence
-// (0 .. 1, two decimals; empty/null outside precise mode), mode ("precise"
-// or "standard") and error (empty/null unless failed).
+// line per page (RFC 4180 quoting, LF line ends); .json is
+// {"command": ..., "pages": [{...}, ...], "summary": {...}}. The columns are
+// those of every report (page_report.h), so the CSV or JSON a command
+// prints on standard output is a report file too.
 //
 // The writer keeps the file in memory and writes it atomically at the end
 // (a temporary file beside it, renamed into place), so a batch cut short
-// leaves any earlier report as it was. The reader accepts exactly that
-// form (CSV with CRLF or LF line ends and any valid quoting; JSON with any
-// spacing) and rejects anything else with a message naming the file and
-// the line.
+// leaves any earlier report as it was. The reader accepts that form (CSV
+// with CRLF or LF line ends and any valid quoting; JSON with any spacing;
+// the timing columns or not) and the older layout of seven columns (input,
+// output, status, angle, confidence, mode, error), and rejects anything
+// else with a message naming the file and the line. Relative paths in a
+// report are taken from the report file's folder; in the older layout,
+// which wrote them as given, from the current folder.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -44,16 +45,13 @@ struct ReportFileRow {
     double angle = 0.0;
     bool hasConfidence = false;
     double confidence = 0.0;
-    std::string mode;
+    std::string mode;  // empty when the row names none
     bool hasError = false;
     std::string error;
+    bool hasFingerprint = false;  // the input's size and digest when measured
+    uint64_t inputBytes = 0;
+    std::string inputSha256;
 };
-
-// The column names, in order.
-const std::vector<std::string>& ReportFileColumns();
-
-// A page's row as the command line `options` decided it.
-ReportFileRow ReportFileRowOf(const Options& options, const PageResult& result);
 
 class ReportFileWriter {
   public:
@@ -79,10 +77,15 @@ class ReportFileWriter {
 
 // Parses the text of a report file in `format` (kCsv or kJson). `name`
 // starts every message. False with "NAME line N: reason" when malformed.
+// `oldLayout` tells whether the file has the older seven columns. Paths are
+// returned as written.
 bool ParseReportFile(const std::string& text, ReportFormat format, const std::string& name,
-                     std::vector<ReportFileRow>& rows, std::string& error);
+                     std::vector<ReportFileRow>& rows, bool& oldLayout, std::string& error);
 
-// Reads and parses the report file `path`, its form by its extension.
-bool ReadReportFile(const std::string& path, std::vector<ReportFileRow>& rows, std::string& error);
+// Reads and parses the report file `path`, its form by its extension, and
+// makes every input and output path absolute: from the report's folder, or
+// in the older layout (`oldLayout` true) from the current folder.
+bool ReadReportFile(const std::string& path, std::vector<ReportFileRow>& rows, bool& oldLayout,
+                    std::string& error);
 
 }  // namespace Cli

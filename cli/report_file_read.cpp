@@ -2,11 +2,12 @@
 // form, that turn the text into fields of one page at a time, and one check
 // of those fields shared by both.
 //
-// CSV: records of exactly seven cells; a cell is either plain (no quote in
-// it) or wholly quoted with doubled inner quotes, and may then hold commas
-// and line breaks. The first record must be the header. A byte-order mark
-// (which spreadsheets put in front) is skipped, and so are empty lines at
-// the very end. An empty cell is a missing value.
+// CSV: records of exactly as many cells as the header has; a cell is
+// either plain (no quote in it) or wholly quoted with doubled inner quotes,
+// and may then hold commas and line breaks. The first record must be the
+// header of one of the layouts. A byte-order mark (which spreadsheets put
+// in front) is skipped, and so are empty lines at the very end. An empty
+// cell is a missing value.
 //
 // JSON: the document is parsed whole (json_reader.h), then its shape is
 // checked; every value remembers the line it starts on, so a message can
@@ -17,24 +18,49 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <map>
 #include <sstream>
 
 #include "cli/json_reader.h"
+#include "cli/page_report.h"
+#include "cli/paths.h"
 #include "cli/report_file.h"
 
 namespace Cli {
 
 namespace {
 
-constexpr size_t kColumnCount = 7;
+// The layout of earlier versions, which wrote paths as given.
+const std::vector<std::string>& OldLayout() {
+    static const std::vector<std::string> columns = {"input",      "output", "status", "angle",
+                                                     "confidence", "mode",   "error"};
+    return columns;
+}
 
-// One page's values before they are checked, in column order.
+std::vector<std::string> LayoutWithTimings() {
+    std::vector<std::string> columns = ReportLayout();
+    columns.insert(columns.end(), TimingColumns().begin(), TimingColumns().end());
+    return columns;
+}
+
+std::string JoinColumns(const std::vector<std::string>& columns) {
+    std::string list;
+    for (const std::string& c : columns) {
+        list += (list.empty() ? "" : ",") + c;
+    }
+    return list;
+}
+
+// One page's values before they are checked, by column name.
 struct Field {
     enum class Kind { kNull, kString, kNumber, kOther } kind = Kind::kNull;
     std::string text;
 };
+using Fields = std::map<std::string, Field>;
+
+constexpr size_t kSha256HexDigits = 64;
 
 std::string LineError(const std::string& name, size_t line, const std::string& what) {
     return name + " line " + std::to_string(line) + ": " + what;
@@ -76,80 +102,114 @@ bool ParseNumber(const std::string& text, double& value) {
     return std::isfinite(value);
 }
 
-// The statuses `auto` and `estimate` give a page, the commands that write
-// report files; "skipped" belongs to `rotate` only.
-constexpr PageStatus kReportFileStatuses[] = {PageStatus::kRotated, PageStatus::kUnchanged,
-                                              PageStatus::kEstimated, PageStatus::kNotSure,
-                                              PageStatus::kFailed};
-
-bool ParseReportFileStatus(const std::string& text, PageStatus& status) {
-    return ParseStatus(text, status) &&
-           std::find(std::begin(kReportFileStatuses), std::end(kReportFileStatuses), status) !=
-               std::end(kReportFileStatuses);
-}
-
-// "rotated, unchanged, estimated, not sure, failed"
-std::string ReportFileStatusList() {
+// "rotated, unchanged, estimated, not sure, failed, skipped"
+std::string StatusList() {
     std::string list;
-    for (const PageStatus s : kReportFileStatuses) {
+    for (const PageStatus s : {PageStatus::kRotated, PageStatus::kUnchanged, PageStatus::kEstimated,
+                               PageStatus::kNotSure, PageStatus::kFailed, PageStatus::kSkipped}) {
         list += (list.empty() ? "" : ", ") + std::string(StatusName(s));
     }
     return list;
 }
 
-// Checks one page's fields and fills `row`. False with the reason (without
-// the line, which the caller adds).
-bool CheckRow(const std::vector<Field>& f, ReportFileRow& row, std::string& why) {
-    const std::vector<std::string>& columns = ReportFileColumns();
+// Checks one page's fields (the columns of the older layout when
+// `oldLayout`, else of the current one) and fills `row`. False with the
+// reason (without the line, which the caller adds).
+bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& why) {
     using Kind = Field::Kind;
-    auto isText = [&](size_t i, bool nullable) {
-        if (f[i].kind == Kind::kString || (nullable && f[i].kind == Kind::kNull)) {
+    static const Field kMissing;
+    auto get = [&](const std::string& column) -> const Field& {
+        const auto it = f.find(column);
+        return it == f.end() ? kMissing : it->second;
+    };
+    auto text = [&](const std::string& column, bool nullable, bool& present, std::string& value) {
+        const Field& v = get(column);
+        present = v.kind != Kind::kNull;
+        value = v.text;
+        if (v.kind == Kind::kString || (nullable && v.kind == Kind::kNull)) {
             return true;
         }
-        why = "the " + columns[i] + " must be " + (nullable ? "text or empty" : "text");
+        why = "the " + column + " must be " + (nullable ? "text or empty" : "text");
         return false;
     };
-    auto number = [&](size_t i, bool& present, double& value) {
-        present = f[i].kind != Kind::kNull;
+    auto number = [&](const std::string& column, bool& present, double& value) {
+        const Field& v = get(column);
+        present = v.kind != Kind::kNull;
         if (!present) {
             return true;
         }
-        if (f[i].kind != Kind::kNumber) {
-            why = "the " + columns[i] + " must be a number or empty";
+        if (v.kind != Kind::kNumber) {
+            why = "the " + column + " must be a number or empty";
             return false;
         }
-        if (!ParseNumber(f[i].text, value)) {
-            why = "the " + columns[i] + " '" + f[i].text + "' is not a number";
+        if (!ParseNumber(v.text, value)) {
+            why = "the " + column + " '" + v.text + "' is not a number";
             return false;
         }
         return true;
     };
-    if (!isText(0, false) || !isText(1, true) || !isText(2, false) || !isText(5, false) ||
-        !isText(6, true) || !number(3, row.hasAngle, row.angle) ||
-        !number(4, row.hasConfidence, row.confidence)) {
+    bool present = false;
+    bool hasMode = false;
+    bool hasBytes = false;
+    double bytes = 0.0;
+    double unused = 0.0;
+    std::string status;
+    std::string note;
+    if (!text("input", false, present, row.input) ||
+        !text("output", true, row.hasOutput, row.output) ||
+        !text("status", false, present, status) || !text("mode", !oldLayout, hasMode, row.mode) ||
+        !text("note", true, present, note) || !text("error", true, row.hasError, row.error) ||
+        !text("input_sha256", true, row.hasFingerprint, row.inputSha256) ||
+        !number("angle", row.hasAngle, row.angle) ||
+        !number("confidence", row.hasConfidence, row.confidence) ||
+        !number("page", present, unused) || !number("pages", present, unused) ||
+        !number("input_bytes", hasBytes, bytes)) {
         return false;
     }
-    row.input = f[0].text;
-    row.hasOutput = f[1].kind != Kind::kNull;
-    row.output = f[1].text;
-    row.mode = f[5].text;
-    row.hasError = f[6].kind != Kind::kNull;
-    row.error = f[6].text;
+    for (const std::string& column : TimingColumns()) {
+        if (!number(column, present, unused)) {
+            return false;
+        }
+    }
     if (row.input.empty()) {
         why = "the input is empty";
-    } else if (!ParseReportFileStatus(f[2].text, row.status)) {
-        why = "the status '" + f[2].text + "' is not one of " + ReportFileStatusList();
+    } else if (!ParseStatus(status, row.status)) {
+        why = "the status '" + status + "' is not one of " + StatusList();
     } else if (row.hasConfidence && (row.confidence < 0.0 || row.confidence > 1.0)) {
-        why = "the confidence '" + f[4].text + "' is not between 0 and 1";
-    } else if (row.mode != "precise" && row.mode != "standard") {
-        why = "the mode '" + row.mode + "' is not precise or standard";
+        why = "the confidence '" + get("confidence").text + "' is not between 0 and 1";
+    } else if (hasMode && row.mode != "precise" && row.mode != "whole-degrees" &&
+               row.mode != "standard") {
+        // "standard" is what earlier versions called the whole-degree mode.
+        why = "the mode '" + row.mode + "' is not precise or whole-degrees";
+    } else if (hasBytes != row.hasFingerprint) {
+        why = "input_bytes and input_sha256 go together";
+    } else if (hasBytes && (bytes < 0.0 || bytes != std::floor(bytes))) {
+        why = "the input_bytes '" + get("input_bytes").text + "' is not a whole number";
+    } else if (row.hasFingerprint &&
+               (row.inputSha256.size() != kSha256HexDigits ||
+                row.inputSha256.find_first_not_of("0123456789abcdef") != std::string::npos)) {
+        why = "the input_sha256 '" + row.inputSha256 + "' is not 64 lowercase hex digits";
     } else {
+        row.inputBytes = static_cast<uint64_t>(bytes);
         return true;
     }
     return false;
 }
 
 // ---- CSV ---------------------------------------------------------------
+
+bool IsNumberColumn(const std::string& column) {
+    if (column == "angle" || column == "confidence" || column == "page" || column == "pages" ||
+        column == "input_bytes") {
+        return true;
+    }
+    for (const std::string& timing : TimingColumns()) {
+        if (column == timing) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // Splits the next record off `text` at `pos`. False with the reason.
 bool CsvRecord(const std::string& text, size_t& pos, size_t& line, std::vector<std::string>& cells,
@@ -207,12 +267,12 @@ bool CsvRecord(const std::string& text, size_t& pos, size_t& line, std::vector<s
 }
 
 bool ParseCsv(const std::string& text, const std::string& name, std::vector<ReportFileRow>& rows,
-              std::string& error) {
+              bool& oldLayout, std::string& error) {
     size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     size_t line = 1;
     std::vector<std::string> cells;
+    std::vector<std::string> header;
     std::string why;
-    bool header = true;
     while (pos < text.size()) {
         if (text.find_first_not_of("\r\n", pos) == std::string::npos) {
             break;  // empty lines at the end
@@ -222,39 +282,44 @@ bool ParseCsv(const std::string& text, const std::string& name, std::vector<Repo
             error = LineError(name, recordLine, why);
             return false;
         }
-        if (header) {
-            if (cells != ReportFileColumns()) {
+        if (header.empty()) {
+            if (cells != ReportLayout() && cells != LayoutWithTimings() && cells != OldLayout()) {
                 error = LineError(name, recordLine,
-                                  "the header must be "
-                                  "input,output,status,angle,confidence,mode,error");
+                                  "the header must be " + JoinColumns(ReportLayout()) +
+                                      " (and the timing columns, if any)");
                 return false;
             }
-            header = false;
+            header = cells;
+            oldLayout = cells == OldLayout();
             continue;
         }
-        if (cells.size() != kColumnCount) {
-            error = LineError(name, recordLine,
-                              std::to_string(cells.size()) +
-                                  (cells.size() == 1 ? " cell" : " cells") + " where 7 are needed");
+        if (cells.size() != header.size()) {
+            error =
+                LineError(name, recordLine,
+                          std::to_string(cells.size()) + (cells.size() == 1 ? " cell" : " cells") +
+                              " where " + std::to_string(header.size()) + " are needed");
             return false;
         }
-        std::vector<Field> fields(kColumnCount);
-        for (size_t i = 0; i < kColumnCount; ++i) {
-            const bool numeric = i == 3 || i == 4;
-            const bool nullable = i == 1 || numeric || i == 6;
-            fields[i].text = cells[i];
-            fields[i].kind = nullable && cells[i].empty()
-                                 ? Field::Kind::kNull
-                                 : (numeric ? Field::Kind::kNumber : Field::Kind::kString);
+        Fields fields;
+        for (size_t i = 0; i < header.size(); ++i) {
+            const std::string& column = header[i];
+            const bool alwaysText =
+                column == "input" || column == "status" || (oldLayout && column == "mode");
+            const bool numeric = IsNumberColumn(column);
+            Field& f = fields[column];
+            f.text = cells[i];
+            f.kind = !alwaysText && cells[i].empty()
+                         ? Field::Kind::kNull
+                         : (numeric ? Field::Kind::kNumber : Field::Kind::kString);
         }
         ReportFileRow row;
-        if (!CheckRow(fields, row, why)) {
+        if (!CheckRow(fields, oldLayout, row, why)) {
             error = LineError(name, recordLine, why);
             return false;
         }
         rows.push_back(row);
     }
-    if (header) {
+    if (header.empty()) {
         error = LineError(name, line, "the header is missing");
         return false;
     }
@@ -298,7 +363,7 @@ bool Members(const JsonValue& object, const std::vector<std::string>& names,
 }
 
 bool ParseJsonReport(const std::string& text, const std::string& name,
-                     std::vector<ReportFileRow>& rows, std::string& error) {
+                     std::vector<ReportFileRow>& rows, bool& oldLayout, std::string& error) {
     JsonValue doc;
     std::string why;
     size_t line = 0;
@@ -323,27 +388,38 @@ bool ParseJsonReport(const std::string& text, const std::string& name,
                           "object");
         return false;
     }
+    const std::vector<std::string> columns = LayoutWithTimings();
     for (const JsonValue& page : top[1]->items) {
         std::vector<const JsonValue*> members;
         if (page.kind != Kind::kObject) {
             error = LineError(name, page.line, "each page must be an object");
             return false;
         }
-        if (!Members(page, ReportFileColumns(), {}, members, why)) {
+        // The older layout has no "page" member; every other page names it.
+        const bool old = std::none_of(page.members.begin(), page.members.end(),
+                                      [](const auto& m) { return m.first == "page"; });
+        const std::vector<std::string>& names = old ? OldLayout() : columns;
+        if (!Members(page, names, old ? std::vector<std::string>() : TimingColumns(), members,
+                     why)) {
             error = LineError(name, page.line, why);
             return false;
         }
-        std::vector<Field> fields(kColumnCount);
-        for (size_t i = 0; i < kColumnCount; ++i) {
+        oldLayout = oldLayout || old;
+        Fields fields;
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (members[i] == nullptr) {
+                continue;
+            }
             const JsonValue& v = *members[i];
-            fields[i].text = v.text;
-            fields[i].kind = v.kind == Kind::kNull     ? Field::Kind::kNull
-                             : v.kind == Kind::kString ? Field::Kind::kString
-                             : v.kind == Kind::kNumber ? Field::Kind::kNumber
-                                                       : Field::Kind::kOther;
+            Field& f = fields[names[i]];
+            f.text = v.text;
+            f.kind = v.kind == Kind::kNull     ? Field::Kind::kNull
+                     : v.kind == Kind::kString ? Field::Kind::kString
+                     : v.kind == Kind::kNumber ? Field::Kind::kNumber
+                                               : Field::Kind::kOther;
         }
         ReportFileRow row;
-        if (!CheckRow(fields, row, why)) {
+        if (!CheckRow(fields, old, row, why)) {
             error = LineError(name, page.line, why);
             return false;
         }
@@ -355,19 +431,21 @@ bool ParseJsonReport(const std::string& text, const std::string& name,
 }  // namespace
 
 bool ParseReportFile(const std::string& text, ReportFormat format, const std::string& name,
-                     std::vector<ReportFileRow>& rows, std::string& error) {
+                     std::vector<ReportFileRow>& rows, bool& oldLayout, std::string& error) {
     rows.clear();
+    oldLayout = false;
     if (format == ReportFormat::kCsv) {
-        return ParseCsv(text, name, rows, error);
+        return ParseCsv(text, name, rows, oldLayout, error);
     }
     if (format == ReportFormat::kJson) {
-        return ParseJsonReport(text, name, rows, error);
+        return ParseJsonReport(text, name, rows, oldLayout, error);
     }
     error = "the report file '" + name + "' must end in .csv or .json";
     return false;
 }
 
-bool ReadReportFile(const std::string& path, std::vector<ReportFileRow>& rows, std::string& error) {
+bool ReadReportFile(const std::string& path, std::vector<ReportFileRow>& rows, bool& oldLayout,
+                    std::string& error) {
     const ReportFormat format = ReportFileFormat(path);
     if (format == ReportFormat::kText) {
         error = "the report file '" + path + "' must end in .csv or .json";
@@ -385,7 +463,22 @@ bool ReadReportFile(const std::string& path, std::vector<ReportFileRow>& rows, s
         error = "cannot read the report " + path;
         return false;
     }
-    return ParseReportFile(text.str(), format, path, rows, error);
+    if (!ParseReportFile(text.str(), format, path, rows, oldLayout, error)) {
+        return false;
+    }
+    // Earlier versions wrote paths as given, relative to the folder the
+    // command ran in; the current layout's relative paths (written by hand)
+    // belong to the report's own folder.
+    const std::string base = oldLayout
+                                 ? std::filesystem::current_path().string()
+                                 : std::filesystem::path(AbsolutePath(path)).parent_path().string();
+    for (ReportFileRow& row : rows) {
+        row.input = PathFrom(base, row.input);
+        if (row.hasOutput) {
+            row.output = PathFrom(base, row.output);
+        }
+    }
+    return true;
 }
 
 }  // namespace Cli

@@ -18,7 +18,7 @@ class InputFormat : public CliTestBase, public testing::WithParamInterface<const
 TEST_P(InputFormat, RecognisedByContentWhateverTheName) {
     // A misleading name: the content decides.
     WritePage("page.dat", kTiltDeg, GetParam());
-    const ToolRun run = Run({"estimate", "page.dat", "--format", "json"});
+    const ToolRun run = Run({"estimate", "--whole-degrees", "page.dat", "--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const Json report = JsonReport(run);
     ASSERT_EQ(report["pages"].items.size(), 1u);
@@ -38,7 +38,7 @@ class OutputFormat : public CliTestBase, public testing::WithParamInterface<cons
 TEST_P(OutputFormat, FollowsTheExtensionAndKeepsTheResolution) {
     WritePage("in.bmp", kTiltDeg, "bmp");
     const std::string out = std::string("out.") + GetParam();
-    const ToolRun run = Run({"auto", "in.bmp", "-o", out});
+    const ToolRun run = Run({"auto", "--whole-degrees", "in.bmp", "-o", out});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const std::string ext = GetParam();
     const std::string expected = ext == "jpeg" ? "jpg" : ext == "TIFF" ? "tif" : ext;
@@ -51,7 +51,7 @@ TEST_P(OutputFormat, FollowsTheExtensionAndKeepsTheResolution) {
     EXPECT_EQ(+turned.infoHeader.biXPelsPerMeter, k300DpiPpm);
     EXPECT_EQ(+turned.infoHeader.biYPelsPerMeter, k300DpiPpm);
     EXPECT_EQ(run.out, "in.bmp: angle 8, turned -> out." + std::string(GetParam()) +
-                           "\n1 page: 1 turned, 0 unchanged, 0 failed\n");
+                           "\n1 page: 1 turned, 0 unchanged, 0 failed (whole-degrees mode)\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, OutputFormat,
@@ -70,15 +70,15 @@ TEST_F(SkewmendTool, JsonReportOfAMixedBatchParses) {
     WritePage("a.png", kTiltDeg, "png");
     WritePage("b.jpg", -6, "jpg", 2);
     TestSupport::WriteBytes(File("c.jpg"), {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3});
-    const ToolRun run =
-        Run({"auto", "a.png", "b.jpg", "c.jpg", "--out-dir", "out", "--format", "json"});
+    const ToolRun run = Run({"auto", "--whole-degrees", "a.png", "b.jpg", "c.jpg", "--out-dir",
+                             "out", "--format", "json"});
     EXPECT_EQ(run.exitCode, 1);
     const Json report = JsonReport(run);
     EXPECT_EQ(report["command"].text, "auto");
     const Json& pages = report["pages"];
     ASSERT_EQ(pages.items.size(), 3u);
-    EXPECT_EQ(pages[0]["input"].text, "a.png");
-    EXPECT_EQ(pages[0]["output"].text, "out/a.png");
+    EXPECT_EQ(pages[0]["input"].text, File("a.png"));
+    EXPECT_EQ(pages[0]["output"].text, File("out/a.png"));
     EXPECT_EQ(pages[0]["status"].text, "rotated");
     EXPECT_EQ(pages[0]["angle"].number, kTiltDeg);
     EXPECT_EQ(pages[0]["error"].kind, Json::Kind::kNull);
@@ -94,13 +94,21 @@ TEST_F(SkewmendTool, JsonReportOfAMixedBatchParses) {
 TEST_F(SkewmendTool, CsvReportHasAHeaderAndOneRowPerPage) {
     WritePage("one, two.bmp", kTiltDeg, "bmp");
     WritePage("b.tif", 2, "tif", 3);
-    const ToolRun run = Run({"estimate", "one, two.bmp", "b.tif", "--format", "csv"});
+    const ToolRun run =
+        Run({"estimate", "--whole-degrees", "one, two.bmp", "b.tif", "--format", "csv"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto rows = ParseCsv(run.out);
     ASSERT_EQ(rows.size(), 3u) << run.out;
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "status", "angle", "error"}));
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"one, two.bmp", "estimated", "8", ""}));
-    EXPECT_EQ(rows[2], (std::vector<std::string>{"b.tif", "estimated", "2", ""}));
+    // The one layout of every report, with absolute paths and LF line ends.
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "page", "pages", "output", "status",
+                                                 "angle", "confidence", "mode", "note", "error",
+                                                 "input_bytes", "input_sha256"}));
+    EXPECT_EQ(run.out.find('\r'), std::string::npos);
+    EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].begin() + 10),
+              (std::vector<std::string>{File("one, two.bmp"), "1", "1", "", "estimated", "8", "",
+                                        "whole-degrees", "", ""}));
+    EXPECT_EQ(rows[2][0], File("b.tif"));
+    EXPECT_EQ(rows[2][5], "2");
 }
 
 TEST_F(SkewmendTool, TimingsAddThreeColumns) {
@@ -117,9 +125,9 @@ TEST_F(SkewmendTool, TimingsAddThreeColumns) {
 TEST_F(SkewmendTool, EstimateWritesNothing) {
     WritePage("a.bmp", kTiltDeg, "bmp");
     const auto before = TestSupport::ReadBytes(File("a.bmp"));
-    const ToolRun run = Run({"estimate", "a.bmp"});
+    const ToolRun run = Run({"estimate", "--whole-degrees", "a.bmp"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "a.bmp: angle 8\n1 page: 1 estimated, 0 failed\n");
+    EXPECT_EQ(run.out, "a.bmp: angle 8\n1 page: 1 estimated, 0 failed (whole-degrees mode)\n");
     EXPECT_EQ(TestSupport::ReadBytes(File("a.bmp")), before);
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -141,8 +149,9 @@ TEST_F(SkewmendTool, RotateTurnsByTheGivenAngle) {
     EXPECT_EQ(+turned.infoHeader.biXPelsPerMeter, k300DpiPpm);
     const uint8_t* corner = turned.PixelAt(0, 0);
     EXPECT_EQ(corner[0] + corner[1] + corner[2], 0);  // black corners
-    const ToolRun back = Run({"estimate", "b.png", "--format", "csv"});
-    EXPECT_EQ(ParseCsv(back.out).at(1).at(2), "8");
+    const ToolRun back = Run({"estimate", "--whole-degrees", "b.png", "--format", "csv"});
+    const auto rows = ParseCsv(back.out);
+    EXPECT_EQ(rows.at(1).at(Column(rows.at(0), "angle")), "8");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(PreciseTool, AutoTurnsByTheFractionalAngleAndReportsTheConfidence) {
 
 TEST_F(PreciseTool, SmallTiltIsTurnedTooUnlikeTheWholeDegreeMode) {
     const std::string in = WritePage("slight.bmp", 1.6, "bmp");
-    const ToolRun whole = Run({"auto", in, "-o", File("whole.bmp")});
+    const ToolRun whole = Run({"auto", "--whole-degrees", in, "-o", File("whole.bmp")});
     EXPECT_NE(whole.out.find("not turned"), std::string::npos) << whole.out;
     const ToolRun run = Run({"auto", "--precise", in, "-o", File("out.bmp")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -50,14 +50,14 @@ TEST_F(PreciseTool, NotSureBelowTheConfidenceGateKeepsThePageByteForByte) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto rows = ParseCsv(run.out);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "output", "status", "angle", "confidence",
-                                                 "error"}));
+    const std::vector<std::string>& header = rows[0];
     // A confidence of exactly 1 passes the gate; only a sharper page would.
-    if (rows[1][2] == "not sure") {
-        EXPECT_EQ(rows[1][3], "");
+    if (rows[1][Column(header, "status")] == "not sure") {
+        EXPECT_EQ(rows[1][Column(header, "angle")], "");
+        EXPECT_EQ(rows[1][Column(header, "note")], "below --min-confidence");
         EXPECT_EQ(TestSupport::ReadBytes(File("out.bmp")), TestSupport::ReadBytes(in));
     } else {
-        EXPECT_EQ(rows[1][4], "1.00");
+        EXPECT_EQ(rows[1][Column(header, "confidence")], "1.00");
     }
 }
 
@@ -102,18 +102,28 @@ TEST_P(PreciseUsage, IsAUsageError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreciseUsage,
-    testing::Values(GateUsage{"GateWithoutPrecise",
-                              {"auto", "a.bmp", "-o", "x.bmp", "--min-confidence", "0.7"},
-                              "--min-confidence applies to --precise only"},
-                    GateUsage{"ConfidenceAboveOne",
-                              {"estimate", "--precise", "a.bmp", "--min-confidence", "1.5"},
-                              "--min-confidence needs a number from 0 to 1"},
-                    GateUsage{"NegativeAngle",
-                              {"auto", "--precise", "a.bmp", "-o", "x.bmp", "--min-angle", "-1"},
-                              "--min-angle needs a number of degrees"},
-                    GateUsage{"PreciseRotate",
-                              {"rotate", "--precise", "a.bmp", "-o", "x.bmp", "--angle", "3"},
-                              "option '--precise' does not apply to 'rotate'"}),
+    testing::Values(
+        GateUsage{"ConfidenceGateWithWholeDegrees",
+                  {"auto", "a.bmp", "-o", "x.bmp", "--whole-degrees", "--min-confidence", "0.7"},
+                  "--min-confidence applies to precise mode only"},
+        GateUsage{"AngleGateWithWholeDegrees",
+                  {"auto", "--min-angle", "1", "a.bmp", "-o", "x.bmp", "--whole-degrees"},
+                  "--min-angle applies to precise mode only"},
+        GateUsage{"PreciseWithWholeDegrees",
+                  {"estimate", "--precise", "--whole-degrees", "a.bmp"},
+                  "--precise and --whole-degrees exclude each other"},
+        GateUsage{"WholeDegreesRotate",
+                  {"rotate", "--whole-degrees", "a.bmp", "-o", "x.bmp", "--angle", "3"},
+                  "option '--whole-degrees' does not apply to 'rotate'"},
+        GateUsage{"ConfidenceAboveOne",
+                  {"estimate", "--precise", "a.bmp", "--min-confidence", "1.5"},
+                  "--min-confidence needs a number from 0 to 1"},
+        GateUsage{"NegativeAngle",
+                  {"auto", "--precise", "a.bmp", "-o", "x.bmp", "--min-angle", "-1"},
+                  "--min-angle needs a number of degrees"},
+        GateUsage{"PreciseRotate",
+                  {"rotate", "--precise", "a.bmp", "-o", "x.bmp", "--angle", "3"},
+                  "option '--precise' does not apply to 'rotate'"}),
     [](const testing::TestParamInfo<GateUsage>& p) { return std::string(p.param.name); });
 
 }  // namespace

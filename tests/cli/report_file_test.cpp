@@ -56,19 +56,21 @@ TEST_F(ReportFileTool, EditedReportIsAppliedAndNotSureRowsAreSkipped) {
 
     auto rows = ParseCsv(ReadText(File("decisions.csv")));
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "output", "status", "angle", "confidence",
-                                                 "mode", "error"}));
+    const size_t status = Column(rows[0], "status"), angle = Column(rows[0], "angle"),
+                 mode = Column(rows[0], "mode"), error = Column(rows[0], "error");
     EXPECT_EQ(rows[1][0], tilted);
-    EXPECT_EQ(rows[1][1], File("review/tilted.bmp"));
-    EXPECT_EQ(rows[1][2], "rotated");
-    EXPECT_NEAR(std::stod(rows[1][3]), 6.4, 0.1);
-    EXPECT_EQ(rows[1][3].size() - rows[1][3].find('.'), 3u) << "two decimals: " << rows[1][3];
-    EXPECT_EQ(rows[1][5], "precise");
-    EXPECT_EQ((std::vector<std::string>{rows[2][2], rows[2][3], rows[2][5], rows[2][6]}),
-              (std::vector<std::string>{"not sure", "", "precise", ""}));
+    EXPECT_EQ(rows[1][Column(rows[0], "output")], File("review/tilted.bmp"));
+    EXPECT_EQ(rows[1][status], "rotated");
+    EXPECT_NEAR(std::stod(rows[1][angle]), 6.4, 0.1);
+    EXPECT_EQ(rows[1][angle].size() - rows[1][angle].find('.'), 3u)
+        << "two decimals: " << rows[1][angle];
+    EXPECT_EQ(rows[1][mode], "precise");
+    EXPECT_EQ(
+        (std::vector<std::string>{rows[2][status], rows[2][angle], rows[2][mode], rows[2][error]}),
+        (std::vector<std::string>{"not sure", "", "precise", ""}));
 
     // The reviewer sets the first page's angle by hand.
-    rows[1][3] = "-3.5";
+    rows[1][angle] = "-3.5";
     WriteText(File("decisions.csv"), JoinCsv(rows));
     const ToolRun apply = Run({"rotate", "--from-report", File("decisions.csv"), "--out-dir",
                                File("final"), "--format", "json"});
@@ -80,7 +82,7 @@ TEST_F(ReportFileTool, EditedReportIsAppliedAndNotSureRowsAreSkipped) {
     EXPECT_EQ(turned["output"].text, File("final/tilted.bmp"));
     const Json& skipped = report["pages"][1];
     EXPECT_EQ(skipped["status"].text, "skipped");
-    EXPECT_EQ(skipped["note"].text, "\"not sure\" in the report");
+    EXPECT_EQ(skipped["note"].text, "not sure in the report");
     EXPECT_EQ(skipped["angle"].kind, Json::Kind::kNull);
     EXPECT_EQ(report["summary"]["rotated"].number, 1.0);
     EXPECT_EQ(report["summary"]["skipped"].number, 1.0);
@@ -98,7 +100,8 @@ TEST_F(ReportFileTool, StandardEstimateWritesJsonAndItAppliesInPlaceWithBlackCor
     const std::string page = WritePage("page.bmp", 8, "bmp");
     const std::string copy = File("copy.bmp");
     TestSupport::WriteBytes(copy, TestSupport::ReadBytes(page));
-    const ToolRun first = Run({"estimate", page, "--report", File("angles.json")});
+    const ToolRun first =
+        Run({"estimate", "--whole-degrees", page, "--report", File("angles.json")});
     ASSERT_EQ(first.exitCode, 0) << first.err;
     EXPECT_NE(first.out.find("page.bmp: angle "), std::string::npos) << first.out;
     Json sidecar;
@@ -106,11 +109,11 @@ TEST_F(ReportFileTool, StandardEstimateWritesJsonAndItAppliesInPlaceWithBlackCor
     EXPECT_EQ(sidecar["command"].text, "estimate");
     const Json& row = sidecar["pages"][0];
     EXPECT_EQ(row["status"].text, "estimated");
-    EXPECT_EQ(row["mode"].text, "standard");
+    EXPECT_EQ(row["mode"].text, "whole-degrees");
     EXPECT_EQ(row["output"].kind, Json::Kind::kNull);
     EXPECT_EQ(row["confidence"].kind, Json::Kind::kNull);
     const double angle = row["angle"].number;
-    EXPECT_NE(ReadText(File("angles.json")).find(".00,"), std::string::npos);
+    EXPECT_EQ(angle, 8.0);  // whole degrees
 
     const ToolRun apply =
         Run({"rotate", "--from-report", File("angles.json"), "--in-place", "--corner", "black"});
@@ -131,11 +134,10 @@ TEST_F(ReportFileTool, RowsWithoutAnAngleOrThatFailedOrStayedUnchangedAreSkipped
                   ",,not sure,4.00,0.20,precise,\r\n" + a + ",,unchanged,2.00,,standard,\r\n");
     const ToolRun run = Run({"rotate", "--from-report", File("r.csv"), "--out-dir", File("out")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("a.bmp: skipped (\"failed\" in the report)"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find("a.bmp: skipped (failed in the report)"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("a.bmp: skipped (no angle in the report)"), std::string::npos);
-    EXPECT_NE(run.out.find("a.bmp: skipped (\"not sure\" in the report)"), std::string::npos);
-    EXPECT_NE(run.out.find("a.bmp: skipped (\"unchanged\" in the report)"), std::string::npos);
+    EXPECT_NE(run.out.find("a.bmp: skipped (not sure in the report)"), std::string::npos);
+    EXPECT_NE(run.out.find("a.bmp: skipped (unchanged in the report)"), std::string::npos);
     EXPECT_NE(run.out.find("4 pages: 0 turned, 4 skipped, 0 failed"), std::string::npos);
     EXPECT_FALSE(TestSupport::FileExists(File("out/a.bmp")));
 }
@@ -153,7 +155,7 @@ TEST_F(ReportFileTool, AReportOfInPlaceTurnsIsNotAppliedASecondTime) {
     EXPECT_EQ(TestSupport::ReadBytes(page), turned);
 }
 
-TEST_F(ReportFileTool, ApplyingRefusesAnExistingOutputWithoutForce) {
+TEST_F(ReportFileTool, ApplyingSkipsAnExistingOutputWithoutForce) {
     const std::string a = WritePage("a.bmp", 5, "bmp");
     WriteText(File("r.json"), "{\"command\": \"auto\", \"pages\": [{\"input\": \"" + a +
                                   "\", \"output\": null, \"status\": \"rotated\", \"angle\": "
@@ -163,10 +165,9 @@ TEST_F(ReportFileTool, ApplyingRefusesAnExistingOutputWithoutForce) {
     ASSERT_EQ(Run({"rotate", a, "-o", File("keep.bmp"), "--angle", "1"}).exitCode, 0);
     ASSERT_EQ(Run({"rotate", a, "--out-dir", File("out"), "--angle", "1"}).exitCode, 0);
     const auto before = TestSupport::ReadBytes(existing);
-    const ToolRun refused =
-        Run({"rotate", "--from-report", File("r.json"), "--out-dir", File("out")});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.out.find("exists; use --force"), std::string::npos) << refused.out;
+    const ToolRun kept = Run({"rotate", "--from-report", File("r.json"), "--out-dir", File("out")});
+    EXPECT_EQ(kept.exitCode, 0);
+    EXPECT_NE(kept.out.find("skipped (output exists)"), std::string::npos) << kept.out;
     EXPECT_EQ(TestSupport::ReadBytes(existing), before);
     const ToolRun forced =
         Run({"rotate", "--from-report", File("r.json"), "--out-dir", File("out"), "--force"});

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/json_reader.h"
+#include "cli/paths.h"
 #include "cli/report_file.h"
 #include "tests/support/test_support.h"
 
@@ -55,11 +57,14 @@ TEST_P(ReportFileRoundTrip, ReaderGivesBackWhatTheWriterWrote) {
     ASSERT_TRUE(writer.Commit({{"pages", ReportValue::Int(3)}}, error)) << error;
 
     std::vector<ReportFileRow> rows;
-    ASSERT_TRUE(ReadReportFile(o.reportFile, rows, error)) << error;
+    bool old = true;
+    ASSERT_TRUE(ReadReportFile(o.reportFile, rows, old, error)) << error;
+    EXPECT_FALSE(old);
     ASSERT_EQ(rows.size(), 3u);
     for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].input, pages[i].input);
-        EXPECT_EQ(rows[i].output, pages[i].output);
+        // Written absolute, so the report applies from any folder.
+        EXPECT_EQ(rows[i].input, AbsolutePath(pages[i].input));
+        EXPECT_EQ(rows[i].output, AbsolutePath(pages[i].output));
         EXPECT_TRUE(rows[i].hasOutput);
         EXPECT_EQ(rows[i].mode, "precise");
     }
@@ -105,11 +110,13 @@ const char kHeaderLf[] = "input,output,status,angle,confidence,mode,error\n";
 TEST(ReportFileReader, AcceptsWhatAnEditorMaySave) {
     std::vector<ReportFileRow> rows;
     std::string error;
-    // A byte-order mark, plain line ends, quotes on every cell, a line break
+    bool old = false;
+    // The older layout, with a byte-order mark, plain line ends, quotes on every cell, a line break
     // inside a name, a sign and no decimals, empty lines at the end.
     const std::string csv = std::string("\xEF\xBB\xBF") + kHeaderLf +
                             "\"a\nb.bmp\",\"\",\"rotated\",\"+3\",\"1\",\"precise\",\"\"\n\n\n";
-    ASSERT_TRUE(ParseReportFile(csv, ReportFormat::kCsv, "r.csv", rows, error)) << error;
+    ASSERT_TRUE(ParseReportFile(csv, ReportFormat::kCsv, "r.csv", rows, old, error)) << error;
+    EXPECT_TRUE(old);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].input, "a\nb.bmp");
     EXPECT_EQ(rows[0].angle, 3.0);
@@ -119,7 +126,8 @@ TEST(ReportFileReader, AcceptsWhatAnEditorMaySave) {
         "{\"pages\":[{\"error\":null,\"mode\":\"standard\",\"confidence\":null,\"angle\":-1.5e0,"
         "\"status\":\"unchanged\",\"output\":\"o\\/\\u00e9\\ud83d\\ude00\",\"input\":\"\\t\"}],"
         "\"command\":\"auto\"}";
-    ASSERT_TRUE(ParseReportFile(json, ReportFormat::kJson, "r.json", rows, error)) << error;
+    ASSERT_TRUE(ParseReportFile(json, ReportFormat::kJson, "r.json", rows, old, error)) << error;
+    EXPECT_TRUE(old);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].output, "o/\xC3\xA9\xF0\x9F\x98\x80");
     EXPECT_EQ(rows[0].input, "\t");
@@ -138,7 +146,8 @@ class ReportFileMalformed : public testing::TestWithParam<Malformed> {};
 TEST_P(ReportFileMalformed, IsRefusedWithTheLine) {
     std::vector<ReportFileRow> rows;
     std::string error;
-    EXPECT_FALSE(ParseReportFile(GetParam().text, GetParam().format, "r", rows, error));
+    bool old = false;
+    EXPECT_FALSE(ParseReportFile(GetParam().text, GetParam().format, "r", rows, old, error));
     EXPECT_EQ(error, GetParam().error);
 }
 
@@ -162,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"SpaceInNumber", ReportFormat::kCsv, kCsvHeader + "a,,rotated, 1,,standard,\n",
                   "r line 2: the angle ' 1' is not a number"},
         Malformed{"UnknownMode", ReportFormat::kCsv, kCsvHeader + "a,,rotated,1,,exact,\n",
-                  "r line 2: the mode 'exact' is not precise or standard"},
+                  "r line 2: the mode 'exact' is not precise or whole-degrees"},
         Malformed{"EmptyInput", ReportFormat::kCsv, kCsvHeader + ",,rotated,1,,standard,\n",
                   "r line 2: the input is empty"},
         Malformed{"Empty", ReportFormat::kCsv, "", "r line 1: the header is missing"},
@@ -190,6 +199,35 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"Truncated", ReportFormat::kJson, "{\"command\": \"auto\", \"pages\": [\n",
                   "r line 2: the document ends too early"}),
     [](const testing::TestParamInfo<Malformed>& p) { return std::string(p.param.name); });
+
+// The number grammar of JSON exactly: what a strict reader must accept and
+// refuse, as a hand-edited report may hold it.
+struct NumberCase {
+    const char* text;
+    bool valid;
+};
+
+class JsonNumberGrammar : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(JsonNumberGrammar, IsAcceptedExactlyWhenValid) {
+    JsonValue value;
+    size_t line = 0;
+    std::string why;
+    const std::string doc = std::string("[") + GetParam().text + "]";
+    EXPECT_EQ(ParseJson(doc, value, line, why), GetParam().valid) << doc << ": " << why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Snippets, JsonNumberGrammar,
+    testing::Values(NumberCase{"0", true}, NumberCase{"-0", true}, NumberCase{"12", true},
+                    NumberCase{"0.5", true}, NumberCase{"-3.25", true}, NumberCase{"1e5", true},
+                    NumberCase{"1E+5", true}, NumberCase{"2.5e-3", true}, NumberCase{"0e0", true},
+                    NumberCase{"012", false}, NumberCase{"-012", false}, NumberCase{"00", false},
+                    NumberCase{"+1", false}, NumberCase{".5", false}, NumberCase{"1.", false},
+                    NumberCase{"1.e3", false}, NumberCase{"1e", false}, NumberCase{"1e+", false},
+                    NumberCase{"-", false}, NumberCase{"- 1", false}, NumberCase{"0x10", false},
+                    NumberCase{"NaN", false}, NumberCase{"Infinity", false},
+                    NumberCase{"1_000", false}));
 
 }  // namespace
 }  // namespace Cli

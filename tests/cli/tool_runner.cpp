@@ -186,7 +186,8 @@ class JsonReader {
 
 }  // namespace
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir,
+                const std::string& stdinPath) {
     const std::string binary = TestSupport::BinaryDir() + "/skewmend";
     // Files rather than pipes: the tool may write a lot to either stream,
     // and nothing reads them while it runs.
@@ -199,6 +200,12 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir
     if (pid == 0) {
         dup2(fileno(out), STDOUT_FILENO);
         dup2(fileno(err), STDERR_FILENO);
+        if (!stdinPath.empty()) {
+            const int in = open(stdinPath.c_str(), O_RDONLY);
+            if (in < 0 || dup2(in, STDIN_FILENO) < 0) {
+                _exit(127);
+            }
+        }
         if (chdir(workDir.c_str()) != 0) {
             _exit(127);
         }
@@ -277,6 +284,14 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
         rows.push_back(row);
     }
     return rows;
+}
+
+size_t Column(const std::vector<std::string>& header, const std::string& name) {
+    size_t i = 0;
+    while (i < header.size() && header[i] != name) {
+        ++i;
+    }
+    return i;
 }
 
 }  // namespace CliTest

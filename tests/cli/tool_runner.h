@@ -16,8 +16,10 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs skewmend with `args` (each passed as one argument) in `workDir`.
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir);
+// Runs skewmend with `args` (each passed as one argument) in `workDir`,
+// with the file `stdinPath` as standard input when one is named.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& workDir,
+                const std::string& stdinPath = std::string());
 
 // A parsed JSON value.
 struct Json {
@@ -37,5 +39,9 @@ bool ParseJson(const std::string& text, Json& value);
 
 // Splits an RFC 4180 CSV text (CRLF or LF line ends) into rows of cells.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text);
+
+// The index of the column `name` in the CSV header `header`; the header's
+// size when it has no such column.
+size_t Column(const std::vector<std::string>& header, const std::string& name);
 
 }  // namespace CliTest
