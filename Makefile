@@ -8,8 +8,13 @@
 #   make windows-check  cross-build Skewmend.dll with MinGW-w64, run the tests
 #                    under Wine, compare Linux and Windows results byte for byte
 #   make fuzz        run every libFuzzer target FUZZ_SECONDS seconds (60)
+#   make package     Debian packages from the release preset into
+#                    build/release/packages/
+#   make package-check  build the packages, install them and try the installed
+#                    tool, desktop program, C header and library, desktop-file-
+#                    validate and lintian
 #   make format      clang-format every C++ file
-.PHONY: deps demo test test-asan test-tsan bench windows-check fuzz format
+.PHONY: deps demo test test-asan test-tsan bench windows-check fuzz package package-check format
 
 FUZZ_SECONDS ?= 60
 
@@ -40,6 +45,17 @@ windows-check:
 
 fuzz:
 	@./scripts/fuzz $(FUZZ_SECONDS)
+
+package: deps
+	@cmake --preset release -DLEVELORA_BENCH=OFF >/dev/null
+	@cmake --build --preset release
+	@rm -rf build/release/packages
+	@cd build/release && cpack --config CPackConfig.cmake
+
+package-check:
+	@./scripts/install-deps package
+	@$(MAKE) --no-print-directory package
+	@./packaging/package-check build/release/packages
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -9,31 +9,14 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <string>
+
+#include "desktop/library_search.h"
+#include "desktop/program_folder.h"
 #endif
 
 namespace LeveloraDesk {
-
-#if !defined(_WIN32)
-namespace {
-
-// The folder of the running program, or "" when it cannot be found.
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) {
-        return "";
-    }
-    std::string exe(path, static_cast<size_t>(n));
-    const size_t slash = exe.rfind('/');
-    return slash == std::string::npos ? "" : exe.substr(0, slash);
-}
-
-}  // namespace
-#endif
 
 void* FindEntryPoint(const char* fileName, const char* symbol) {
 #if defined(_WIN32)
@@ -43,16 +26,17 @@ void* FindEntryPoint(const char* fileName, const char* symbol) {
     }
     return reinterpret_cast<void*>(GetProcAddress(module, symbol));
 #else
-    // Look beside the program first, as Windows does. The run path would
-    // find it too, but not when a preloaded runtime (a sanitizer, say)
-    // intercepts dlopen and the search runs on that runtime's behalf.
+    // Beside the program first, as Windows does, then an installed copy's
+    // library folder, then the system's search. Trying explicit paths also
+    // keeps working when a preloaded runtime (a sanitizer, say) intercepts
+    // dlopen and the search runs on that runtime's behalf.
     void* module = nullptr;
-    const std::string besideProgram = ProgramFolder() + "/" + fileName;
-    if (fileName[0] != '/' && besideProgram.size() > 1) {
-        module = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    if (module == nullptr) {
-        module = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+    for (const std::string& path :
+         LibraryCandidates(ProgramFolder(), fileName, kLibraryFolderFromProgram)) {
+        module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module != nullptr) {
+            break;
+        }
     }
     if (module == nullptr) {
         return nullptr;

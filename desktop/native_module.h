@@ -1,6 +1,7 @@
 // The one place where the desktop program asks the operating system for a
-// shared library: load it by file name with the system's normal search
-// (which includes the program's own folder) and look up an entry point.
+// shared library: load it by file name (beside the program, then an
+// installed copy's library folder, then the system's normal search; see
+// desktop/library_search.h) and look up an entry point.
 // Both return null on failure and report nothing. Modules are never
 // unloaded.
 #pragma once
@@ -12,8 +13,10 @@ namespace LeveloraDesk {
 constexpr const char* kEngineLibraryName = "Skewmend.dll";
 constexpr const char* kConverterLibraryName = "Pictconv.dll";
 #else
-constexpr const char* kEngineLibraryName = "libSkewmend.so";
-constexpr const char* kConverterLibraryName = "libPictconv.so";
+// The run-time names (SONAMEs), which both the build folder and an
+// installed copy provide.
+constexpr const char* kEngineLibraryName = "libSkewmend.so.1";
+constexpr const char* kConverterLibraryName = "libPictconv.so.1";
 #endif
 
 // The address of entry point `symbol` in library `fileName`, or null when

@@ -1,4 +1,5 @@
-// The exported interface of the Skewmend engine library.
+// The exported interface of the Skewmend engine library, for C++ callers
+// inside the project.
 //
 // Four plain-C functions, caller-cleans convention, one-byte bool results
 // (true on success, false after a one-line reason on standard output):
@@ -7,6 +8,11 @@
 //   _AutoRotate(src, dst, corner, angleOut)       bitmap to bitmap, automatic
 //   ManualRotate(srcPath, dstPath, angle, corner) file to file, by an angle
 //   _ManualRotate(src, dst, angle, corner)        bitmap to bitmap, by an angle
+//
+// The file pair is declared in engine/skewmend_c.h, the C header installed
+// for other programs, which documents it; this header adds the bitmap pair,
+// which takes BmpBase::CBitmap24 and is therefore for callers built with
+// this project only.
 //
 // Corner option: how the area the turned page does not cover is filled.
 // 0 = the mean colour of the page background (automatic only), 1 = black,
@@ -23,27 +29,12 @@
 #pragma once
 
 #include "bmpbase/bitmap24.h"
-
-#if defined(_WIN32)
-#define SKEWMEND_CALL __cdecl
-#if defined(SKEWMEND_BUILDING)
-#define SKEWMEND_API __declspec(dllexport)
-#else
-#define SKEWMEND_API __declspec(dllimport)
-#endif
-#else
-#define SKEWMEND_CALL
-#define SKEWMEND_API __attribute__((visibility("default")))
-#endif
+#include "engine/skewmend_c.h"
 
 extern "C" {
 
-SKEWMEND_API bool SKEWMEND_CALL AutoRotate(const char* srcPath, const char* dstPath,
-                                           int cornerOption);
 SKEWMEND_API bool SKEWMEND_CALL _AutoRotate(const BmpBase::CBitmap24* src, BmpBase::CBitmap24* dst,
                                             int cornerOption, int* angleOut);
-SKEWMEND_API bool SKEWMEND_CALL ManualRotate(const char* srcPath, const char* dstPath, double angle,
-                                             int cornerOption);
 SKEWMEND_API bool SKEWMEND_CALL _ManualRotate(const BmpBase::CBitmap24* src,
                                               BmpBase::CBitmap24* dst, double angle,
                                               int cornerOption);

@@ -1,5 +1,5 @@
-// Binding by name: the engine built beside the tests is found through the
-// run path, and a missing library or entry point gives a null pointer.
+// Binding by name: the engine built beside the tests is found there by its
+// run-time name, and a missing library or entry point gives a null pointer.
 #include "desktop/library_binding.h"
 
 #include <gtest/gtest.h>
