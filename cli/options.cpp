@@ -113,6 +113,18 @@ const std::vector<OptionRule>& Table() {
              }
              return true;
          }},
+        {"canvas", 0, true, kWriting,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (v == "expand") {
+                 o.canvas = Canvas::kExpand;
+             } else if (v == "keep") {
+                 o.canvas = Canvas::kKeep;
+             } else {
+                 error = "--canvas must be expand or keep, not '" + v + "'";
+                 return false;
+             }
+             return true;
+         }},
         {"angle", 0, true, kRotate,
          [](Options& o, const std::string& v, std::string& error) {
              if (!ParseDouble(v, o.angle)) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/image_format.h"
+#include "cli/page_canvas.h"
 #include "engine/corner_fill.h"
 
 namespace Cli {
@@ -30,7 +31,8 @@ struct Options {
     bool force = false;  // replace existing outputs
     bool recursive = false;
     Corner corner = Corner::kWhite;
-    double angle = 0.0;  // rotate: degrees, positive turns clockwise as displayed
+    Canvas canvas = Canvas::kExpand;  // auto, rotate: the size of a turned page
+    double angle = 0.0;               // rotate: degrees, positive turns clockwise as displayed
     bool angleGiven = false;
     ReportFormat format = ReportFormat::kText;
     int jobs = 0;  // worker processes; 0 = one per core

@@ -5,16 +5,20 @@
 // the small-tilt rule says so, turns it by the whole-degree angle, as
 // _AutoRotate does. rotate turns the page by the task's angle (--angle, or a
 // report's row for --from-report, whose skipped rows are never loaded) with
-// white or black corners; estimate stops after the analysis. A page that
-// auto leaves unturned is not re-encoded when its output keeps the input's
-// format: the input file is copied byte for byte (or, in place, left
-// alone), so a JPEG loses nothing by passing through the tool.
+// white or black corners; estimate stops after the analysis. A turned page
+// is written on the canvas --canvas asks for (page_canvas.h).
+//
+// A page that auto leaves unturned and a page rotate turns by 0 degrees are
+// not re-encoded when the output keeps the input's format: the input file
+// is copied byte for byte (or, in place, left alone), so a JPEG loses
+// nothing by passing through the tool.
 #include "cli/page_jobs.h"
 
 #include <chrono>
 #include <new>
 
 #include "cli/fingerprint.h"
+#include "cli/page_canvas.h"
 #include "cli/page_io.h"
 #include "engine/deskew/precise.h"
 #include "engine/pipeline.h"
@@ -73,9 +77,27 @@ bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageForm
     return ok;
 }
 
-// Writes the outcome of `auto`: the turned page, or the page as it was (the
-// input copied byte for byte when the output keeps its format, nothing at
-// all in place). `dst` is the turned page or the exact copy.
+// Turns `src` by `angle` into `dst` with the corner fill (`paper` for the
+// paper colour; may be null otherwise) on the canvas the options ask for.
+// False when the engine cannot turn the page.
+bool Turn(const CBitmap24& src, double angle, const Options& options, const uint8_t paper[3],
+          CBitmap24& dst) {
+    if (options.canvas == Canvas::kExpand) {
+        return Skewmend::TurnPage(src, angle, options.corner, paper, dst);
+    }
+    CBitmap24 turned;
+    if (!Skewmend::TurnPage(src, angle, options.corner, paper, turned)) {
+        return false;
+    }
+    uint8_t fill[3];
+    CornerColour(options.corner, paper, fill);
+    CentreOnCanvas(turned, src.height, src.width, fill, dst);
+    return true;
+}
+
+// Writes the outcome of `auto` and `rotate`: the turned page, or the page
+// as it was (the input copied byte for byte when the output keeps its
+// format, nothing at all in place). `dst` is the turned page or the source.
 bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24& src,
                   CBitmap24& dst, ImageFormat format, PageResult& r) {
     const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
@@ -100,6 +122,16 @@ PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
 }
 
 const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
+const char kNotTurned[] = ": the page could not be rotated";
+
+// A page the engine cannot analyse at all (empty or beyond the size
+// limits) fails with the engine's reason.
+bool Analysable(const PageTask& task, const Skewmend::PageAnalysis& analysis, PageResult& r) {
+    if (!analysis.usable) {
+        r.error = task.input + ": " + analysis.reason;
+    }
+    return analysis.usable;
+}
 
 // Precise mode for `auto`: the sub-degree estimate, its gates and, when it
 // is trusted and large enough, the turn at the fractional angle. A page the
@@ -110,14 +142,26 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     if (!Load(task, src, format, r)) {
         return false;
     }
-    CBitmap24 dst;
-    Skewmend::PreciseEstimate e;
     const auto start = Clock::now();
-    const Skewmend::PreciseAction action = Skewmend::PreciseDeskew::Apply(
-        src, dst, static_cast<int>(options.corner), options.minConfidence, options.minAngle, e);
+    Skewmend::AnalysisOptions asked;
+    asked.precise = true;
+    const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
+    const Skewmend::PreciseEstimate& e = analysis.precise;
+    const Skewmend::PreciseAction action =
+        Skewmend::PreciseDeskew::Gate(analysis.usable, e, options.minConfidence, options.minAngle);
+    CBitmap24 dst;
+    r.turned = action == Skewmend::PreciseAction::kRotated &&
+               Turn(src, e.angle, options, analysis.paper, dst);
     r.processMs = MsSince(start);
     r.precise = true;
     r.confidence = e.confidence;
+    if (!Analysable(task, analysis, r)) {
+        return false;
+    }
+    if (action == Skewmend::PreciseAction::kRotated && !r.turned) {
+        r.error = task.input + kNotTurned;
+        return false;
+    }
     if (action == Skewmend::PreciseAction::kFailed) {
         r.error = task.input + kNoSkew;
         return false;
@@ -125,11 +169,10 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     r.notSure = action == Skewmend::PreciseAction::kNotSure;
     r.hasAngle = !r.notSure;
     r.preciseAngle = e.angle;
-    r.turned = action == Skewmend::PreciseAction::kRotated;
     r.note = r.notSure                                       ? NotSureNote(e)
              : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
                                                              : PageNote::kNone;
-    return WriteOutcome(task, options, src, dst, format, r);
+    return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
 }
 
 // Precise mode for `estimate`: the estimate and the confidence gate.
@@ -220,17 +263,21 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         asked.paperColour = options.corner == Corner::kPaper;
         const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
         CBitmap24 dst;
-        const bool ok = analysis.found &&
-                        (!analysis.turns || Skewmend::TurnPage(src, analysis.angle, options.corner,
-                                                               analysis.paper, dst));
+        r.turned = analysis.turns && Turn(src, analysis.angle, options, analysis.paper, dst);
         r.processMs = MsSince(start);
-        if (!ok) {
+        if (!Analysable(task, analysis, r)) {
+            return false;
+        }
+        if (analysis.turns && !r.turned) {
+            r.error = task.input + kNotTurned;
+            return false;
+        }
+        if (!analysis.found) {
             r.error = task.input + kNoSkew;
             return false;
         }
         r.hasAngle = true;
         r.angle = analysis.angle;
-        r.turned = analysis.turns;
         r.note = r.turned ? PageNote::kNone : PageNote::kSmallTilt;
         return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
     });
@@ -243,17 +290,18 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
         if (!Load(task, src, format, r)) {
             return false;
         }
+        // A turn by 0 degrees leaves the page as it is.
+        const bool turns = task.angle != 0.0;
         CBitmap24 dst;
         const auto start = Clock::now();
-        const bool rotated = Skewmend::TurnPage(src, task.angle, options.corner, nullptr, dst);
+        r.turned = turns && Turn(src, task.angle, options, nullptr, dst);
         r.processMs = MsSince(start);
-        if (!rotated) {
-            r.error = task.input + ": the page could not be rotated";
+        if (turns && !r.turned) {
+            r.error = task.input + kNotTurned;
             return false;
         }
-        r.turned = true;
         r.turnAngle = task.angle;
-        return Save(task, src, dst, format, r);
+        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
     });
 }
 

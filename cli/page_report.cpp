@@ -154,7 +154,9 @@ std::string PageLine(const Options& o, const PageResult& r) {
                  << " -> " << r.output;
             break;
         case Command::kRotate:
-            line << "turned by " << Degrees(r.turnAngle) << " degrees -> " << r.output;
+            line << (r.turned ? "turned by " + Degrees(r.turnAngle) + " degrees"
+                              : std::string("not turned"))
+                 << " -> " << r.output;
             break;
         default:
             line << "angle " << r.angle;
@@ -217,6 +219,9 @@ std::string SummaryLine(const Options& o, const BatchCounts& c) {
         line += std::to_string(c.pages - c.failed) + " estimated";
     } else if (o.command == Command::kRotate) {
         line += std::to_string(c.rotated) + " turned";
+        if (c.unchanged > 0) {
+            line += ", " + std::to_string(c.unchanged) + " unchanged";
+        }
         if (!o.fromReport.empty() || c.skipped > 0) {
             line += ", " + std::to_string(c.skipped) + " skipped";
         }

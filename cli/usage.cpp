@@ -35,6 +35,10 @@ Options:
       --corner white|black|paper
                        fill for the corners a turn uncovers (default white;
                        paper = the page's mean background colour, auto only)
+      --canvas expand|keep
+                       auto, rotate: the size of a turned page: expand (the
+                       default) grows it to hold every pixel; keep gives the
+                       input's size, the turned page centred on it
       --angle DEGREES  rotate: positive turns clockwise as displayed
   -r, --recursive      take pictures from subfolders of folder inputs too
       --format text|json|csv
@@ -89,7 +93,8 @@ Examples:
 
 const char kAuto[] =
     R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
-                     [--corner white|black|paper] [--force] [--recursive]
+                     [--corner white|black|paper] [--canvas expand|keep]
+                     [--force] [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
                      [--min-confidence X] [--min-angle D] [--whole-degrees]
                      [--report FILE.csv|FILE.json]
@@ -100,7 +105,8 @@ mode), with a confidence from 0 to 1; a page without a clear direction of
 text (a blank sheet, a photograph) is reported "not sure" and kept as it
 was (copied unchanged when the output has the input's format). Prints one
 line per page with the angle and whether the page was turned, and names
-the mode in the summary.
+the mode in the summary. With --canvas keep a turned page keeps the
+input's size.
 
 With --whole-degrees the page is decided exactly as the engine's automatic
 rotation decides it: the angle in whole degrees, and tilts of 3 degrees or
@@ -122,12 +128,16 @@ Example:
 const char kRotate[] =
     R"(Usage: skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                        --angle DEGREES [--corner white|black] [--force]
+                       [--canvas expand|keep]
        skewmend rotate --from-report FILE (--out-dir DIR | --in-place)
-                       [--corner white|black] [--force] [--jobs N]
+                       [--corner white|black] [--canvas expand|keep]
+                       [--force] [--jobs N]
 
 Turns each page by DEGREES; positive turns clockwise as displayed. The
-turned page grows to hold the whole of the original; the uncovered corners
-are white (or black).
+turned page grows to hold the whole of the original (with --canvas keep it
+keeps the input's size, the turned page centred on it); the uncovered
+corners are white (or black). A page turned by 0 degrees is kept as it was
+(copied unchanged when the output has the input's format).
 
 With --from-report, the pages and their angles come from a report that
 'auto' or 'estimate' wrote (with --report, or as --format csv or json on
