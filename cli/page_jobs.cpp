@@ -8,10 +8,11 @@
 // white or black corners; estimate stops after the analysis. A turned page
 // is written on the canvas --canvas asks for (page_canvas.h).
 //
-// A page that auto leaves unturned and a page rotate turns by 0 degrees are
-// not re-encoded when the output keeps the input's format: the input file
-// is copied byte for byte (or, in place, left alone), so a JPEG loses
-// nothing by passing through the tool.
+// A page that auto leaves unturned, for whatever reason (no skew could be
+// estimated included), and a page rotate turns by 0 degrees are not
+// re-encoded when the output keeps the input's format: the input file is
+// copied byte for byte (or, in place, left alone), so a JPEG loses nothing
+// by passing through the tool and every page given reaches the output.
 #include "cli/page_jobs.h"
 
 #include <chrono>
@@ -135,7 +136,8 @@ bool Analysable(const PageTask& task, const Skewmend::PageAnalysis& analysis, Pa
 
 // Precise mode for `auto`: the sub-degree estimate, its gates and, when it
 // is trusted and large enough, the turn at the fractional angle. A page the
-// mode is not sure about is kept as it was, never turned.
+// mode is not sure about, or whose skew cannot be estimated at all, is kept
+// as it was, never turned.
 bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 src;
     ImageFormat format = ImageFormat::kUnknown;
@@ -162,14 +164,12 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
         r.error = task.input + kNotTurned;
         return false;
     }
-    if (action == Skewmend::PreciseAction::kFailed) {
-        r.error = task.input + kNoSkew;
-        return false;
-    }
-    r.notSure = action == Skewmend::PreciseAction::kNotSure;
+    const bool noSkew = action == Skewmend::PreciseAction::kFailed;
+    r.notSure = noSkew || action == Skewmend::PreciseAction::kNotSure;
     r.hasAngle = !r.notSure;
     r.preciseAngle = e.angle;
-    r.note = r.notSure                                       ? NotSureNote(e)
+    r.note = noSkew                                          ? PageNote::kNoSkewFound
+             : r.notSure                                     ? NotSureNote(e)
              : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
                                                              : PageNote::kNone;
     return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
@@ -272,13 +272,11 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
             r.error = task.input + kNotTurned;
             return false;
         }
-        if (!analysis.found) {
-            r.error = task.input + kNoSkew;
-            return false;
-        }
-        r.hasAngle = true;
+        r.hasAngle = analysis.found;
         r.angle = analysis.angle;
-        r.note = r.turned ? PageNote::kNone : PageNote::kSmallTilt;
+        r.note = r.turned         ? PageNote::kNone
+                 : analysis.found ? PageNote::kSmallTilt
+                                  : PageNote::kNoSkewFound;
         return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
     });
 }

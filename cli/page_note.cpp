@@ -14,6 +14,7 @@ constexpr NoteEntry kNotes[] = {
     {PageNote::kBelowMinAngle, "below --min-angle"},
     {PageNote::kBelowMinConfidence, "below --min-confidence"},
     {PageNote::kNoClearDirection, "no clear direction of text"},
+    {PageNote::kNoSkewFound, "no skew could be estimated"},
     {PageNote::kNotSureInReport, "not sure in the report"},
     {PageNote::kFailedInReport, "failed in the report"},
     {PageNote::kUnchangedInReport, "unchanged in the report"},

@@ -13,6 +13,7 @@ enum class PageNote {
     kBelowMinAngle,       // precise auto: the correction is below --min-angle
     kBelowMinConfidence,  // precise: an angle was found, with too little confidence
     kNoClearDirection,    // precise: the page shows no clear direction of text
+    kNoSkewFound,         // auto: no skew could be estimated; the page is kept
     kNotSureInReport,     // rotate --from-report: what the row's status says
     kFailedInReport,
     kUnchangedInReport,

@@ -148,7 +148,8 @@ std::string PageLine(const Options& o, const PageResult& r) {
     }
     switch (o.command) {
         case Command::kAuto:
-            line << "angle " << r.angle << ", "
+            line << (r.hasAngle ? "angle " + std::to_string(r.angle) : std::string("no angle"))
+                 << ", "
                  << (r.turned ? std::string("turned")
                               : std::string("not turned (") + NoteText(r.note) + ")")
                  << " -> " << r.output;

@@ -103,14 +103,15 @@ Finds how far the lines of text of each page are tilted and turns the page
 upright. The angle is found to a tenth of a degree or better (precise
 mode), with a confidence from 0 to 1; a page without a clear direction of
 text (a blank sheet, a photograph) is reported "not sure" and kept as it
-was (copied unchanged when the output has the input's format). Prints one
-line per page with the angle and whether the page was turned, and names
-the mode in the summary. With --canvas keep a turned page keeps the
-input's size.
+was (copied unchanged when the output has the input's format), as is a
+page whose tilt cannot be estimated at all. Prints one line per page with
+the angle and whether the page was turned, and names the mode in the
+summary. With --canvas keep a turned page keeps the input's size.
 
 With --whole-degrees the page is decided exactly as the engine's automatic
 rotation decides it: the angle in whole degrees, and tilts of 3 degrees or
-less left alone.
+less left alone; a page whose tilt cannot be estimated is kept, reported
+"unchanged" with the note "no skew could be estimated".
 
 --report FILE also writes each page's decision to FILE, as CSV or JSON by
 its extension, whatever --format is, in the layout of --format csv and

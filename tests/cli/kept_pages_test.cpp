@@ -1,6 +1,7 @@
 // Pages come out as they went in unless they are turned: --canvas keep
-// gives a turned page the input's size and a turn by 0 degrees copies the
-// file. A file that cannot be read fails.
+// gives a turned page the input's size, a turn by 0 degrees copies the
+// file, and a page whose skew cannot be found is kept in every writing mode.
+// Only a file that cannot be read fails.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -33,6 +34,14 @@ class KeptPages : public CliTestBase {
     void SetUp() override {
         WritePage("tilted.bmp", 6.0, "bmp");
         WritePage("tilted.png", 6.0, "png");
+        ASSERT_TRUE(TestSupport::SolidBitmap(kPageRows, kPageCols, 240, 240, 240)
+                        .Write(File("blank.bmp").c_str()));
+        // One square mark: ink, but no line of text to measure.
+        BmpBase::CBitmap24 mark = TestSupport::SolidBitmap(kPageRows, kPageCols, 255, 255, 255);
+        for (uint32_t r = 200; r < 204; ++r) {
+            std::memset(mark.PixelAt(r, 150), 0, 3 * 4);
+        }
+        ASSERT_TRUE(mark.Write(File("mark.bmp").c_str()));
         TestSupport::WriteBytes(File("broken.png"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
     }
 
@@ -78,6 +87,7 @@ std::vector<uint8_t> CentreBlock(const BmpBase::CBitmap24& page) {
 }
 
 TEST_F(KeptPages, EveryPageComesOutAsTheOptionsSay) {
+    const char kNoSkew[] = "no skew could be estimated";
     const std::vector<Case> cases = {
         {"auto tilted.bmp --canvas keep", "keep.bmp", "rotated", "", 0, kInputSize},
         {"auto tilted.bmp --whole-degrees --canvas keep", "keep.bmp", "rotated", "", 0, kInputSize},
@@ -89,6 +99,13 @@ TEST_F(KeptPages, EveryPageComesOutAsTheOptionsSay) {
         {"rotate tilted.png --angle 0 --canvas keep", "dir/tilted.png", "unchanged", "", 0,
          kByteCopy},
         {"rotate tilted.png --angle 0", "out.bmp", "unchanged", "", 0, kSamePixels},
+        {"auto blank.bmp", "dir/blank.bmp", "not sure", "no clear direction of text", 0, kByteCopy},
+        {"auto mark.bmp", "out.bmp", "not sure", kNoSkew, 0, kByteCopy},
+        {"auto mark.bmp", "dir/mark.bmp", "not sure", kNoSkew, 0, kByteCopy},
+        {"auto blank.bmp --whole-degrees", "dir/blank.bmp", "unchanged", kNoSkew, 0, kByteCopy},
+        {"auto mark.bmp --whole-degrees", "out.bmp", "unchanged", kNoSkew, 0, kByteCopy},
+        {"auto mark.bmp --whole-degrees", "out.png", "unchanged", kNoSkew, 0, kSamePixels},
+        {"auto mark.bmp --whole-degrees", "", "unchanged", kNoSkew, 0, kByteCopy},
         {"auto broken.png", "dir/broken.png", "failed", "", 1, kNothing},
     };
     for (const Case& c : cases) {
