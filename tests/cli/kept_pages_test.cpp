@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <sstream>
 
 #include "tests/cli/cli_fixture.h"
@@ -47,11 +48,9 @@ class KeptPages : public CliTestBase {
 
     // The case's command on its input, with `extra` options, writing `out`.
     ToolRun RunCase(const Case& c, const std::vector<std::string>& extra, const std::string& out) {
-        std::vector<std::string> args;
         std::istringstream words(c.command);
-        for (std::string word; words >> word;) {
-            args.push_back(args.size() == 1 ? File(word) : word);
-        }
+        std::vector<std::string> args(std::istream_iterator<std::string>(words), {});
+        args[1] = File(args[1]);
         args.insert(args.end(), extra.begin(), extra.end());
         const std::string::size_type slash = out.find('/');
         if (out.empty()) {
@@ -101,7 +100,6 @@ TEST_F(KeptPages, EveryPageComesOutAsTheOptionsSay) {
         {"rotate tilted.png --angle 0", "out.bmp", "unchanged", "", 0, kSamePixels},
         {"auto blank.bmp", "dir/blank.bmp", "not sure", "no clear direction of text", 0, kByteCopy},
         {"auto mark.bmp", "out.bmp", "not sure", kNoSkew, 0, kByteCopy},
-        {"auto mark.bmp", "dir/mark.bmp", "not sure", kNoSkew, 0, kByteCopy},
         {"auto blank.bmp --whole-degrees", "dir/blank.bmp", "unchanged", kNoSkew, 0, kByteCopy},
         {"auto mark.bmp --whole-degrees", "out.bmp", "unchanged", kNoSkew, 0, kByteCopy},
         {"auto mark.bmp --whole-degrees", "out.png", "unchanged", kNoSkew, 0, kSamePixels},
