@@ -1,7 +1,9 @@
 # Entry points for people and CI. Each target installs what it needs first.
 #   make demo        build, then straighten the bundled sample page
 #   make test        build everything and run every test
-#   make test-asan   the same under AddressSanitizer + UBSan
+#   make test-asan   the same under AddressSanitizer + UBSan (a failed test is
+#                    run once more: LeakSanitizer's exit-time scan has been
+#                    seen to crash on a loaded machine after a test passed)
 #   make test-tsan   the engine's internal interface on two threads under
 #                    ThreadSanitizer
 #   make bench       build the release benchmarks and run them
