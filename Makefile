@@ -1,12 +1,7 @@
 # Entry points for people and CI. Each target installs what it needs first.
 #   make demo        build, then straighten the bundled sample page
 #   make test        build everything and run every test
-#   make test-asan   the same under AddressSanitizer + UBSan. LeakSanitizer
-#                    does not scan thread-local storage (LSAN_OPTIONS in the
-#                    preset): this toolchain's scanner crashes on the
-#                    thread-local blocks of libraries loaded with dlopen, as
-#                    the desktop tests load the engine. Skipping those roots
-#                    can only add leak reports, never hide one.
+#   make test-asan   the same under AddressSanitizer + UBSan
 #   make test-tsan   the engine's internal interface on two threads under
 #                    ThreadSanitizer
 #   make bench       build the release benchmarks and run them
