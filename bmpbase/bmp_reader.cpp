@@ -258,7 +258,9 @@ struct PixelRule {
                 }
                 break;
             case 24:
-                std::memcpy(px, in, 3ull * width);
+                if (width != 0) {  // a row of no pixels may have no buffer at all
+                    std::memcpy(px, in, 3ull * width);
+                }
                 break;
             case 16:
                 for (uint32_t c = 0; c < width; ++c, px += 3, in += 2) {
