@@ -12,16 +12,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_THREADS 2)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL Engine Development)
-if(TARGET Pictconv)
-    list(APPEND CPACK_COMPONENTS_ALL Converter)
-endif()
-if(TARGET skewmend)
-    list(APPEND CPACK_COMPONENTS_ALL Tool)
-endif()
-if(TARGET LeveloraDesk)
-    list(APPEND CPACK_COMPONENTS_ALL Desktop)
-endif()
+# One package per installed component (listed in packaging/CMakeLists.txt).
+set(CPACK_COMPONENTS_ALL ${levelora_doc_components})
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SOURCE levelora)
