@@ -81,14 +81,17 @@ struct Directory {
     size_t at = 0;
     uint16_t entries = 0;
 
+    // A directory lies after the header, whole inside the structure.
     bool Load(const TiffBytes& tiff, uint64_t offset) {
-        if (!tiff.Holds(offset, 2)) {
+        if (offset < kTiffHeaderBytes || !tiff.Holds(offset, 2)) {
             return false;
         }
         at = static_cast<size_t>(offset);
         entries = tiff.Get16(at);
         return tiff.Holds(at + 2, uint64_t{entries} * kEntryBytes + 4);
     }
+    size_t End() const { return NextLink() + 4; }
+    bool Overlaps(const Directory& other) const { return at < other.End() && other.at < End(); }
     size_t Entry(uint16_t i) const { return at + 2 + size_t{i} * kEntryBytes; }
     size_t NextLink() const { return Entry(entries); }
 
@@ -164,14 +167,19 @@ ExifStatus PatchExif(std::vector<uint8_t>& block, uint32_t width, uint32_t heigh
     Directory exif;
     const size_t exifLink = ifd0.Find(tiff, kTagExifIfd);
     uint32_t exifOffset = 0;
-    if (exifLink != 0 &&
-        (!SingleValue(tiff, exifLink, exifOffset) || !exif.Load(tiff, exifOffset))) {
+    // Directories that share bytes would change each other when patched.
+    if (exifLink != 0 && (!SingleValue(tiff, exifLink, exifOffset) ||
+                          !exif.Load(tiff, exifOffset) || exif.Overlaps(ifd0))) {
         return ExifStatus::kDamaged;
     }
     const size_t orientation = ifd0.Find(tiff, kTagOrientation);
-    if (orientation != 0 && tiff.Get16(orientation + 2) == kTypeShort &&
-        tiff.Get32(orientation + 4) == 1) {
-        tiff.Put16(orientation + 8, kUprightOrientation);
+    uint32_t stored = 0;
+    if (orientation != 0 && SingleValue(tiff, orientation, stored)) {
+        if (tiff.Get16(orientation + 2) == kTypeShort) {
+            tiff.Put16(orientation + 8, kUprightOrientation);
+        } else {
+            tiff.Put32(orientation + 8, kUprightOrientation);
+        }
     }
     if (exifLink != 0) {
         SetDimension(tiff, exif.Find(tiff, kTagPixelXDimension), width);

@@ -7,7 +7,9 @@
 // Every offset and count is checked against the block before it is used;
 // nothing is read or written outside it. Only IFD0, its EXIF sub-directory
 // and IFD0's link to IFD1 are visited, so loops of directories cannot make
-// the walk run on. A block that fails any check is "damaged": it is left
+// the walk run on; directories must start after the TIFF header and the
+// EXIF directory must not share bytes with IFD0, so that patching one never
+// changes the other. A block that fails any check is "damaged": it is left
 // exactly as it was and the caller drops it.
 #pragma once
 

@@ -115,6 +115,8 @@ TEST(ExifBlock, DamagedBlocksAreRefusedAndLeftUntouched) {
         {"entry count past the end", 6 + 8, 0xFF, 0},
         {"EXIF directory past the end", 6 + 10 + 12 + 8, 0xFE, 0},
         {"not a TIFF header", 6 + 2, 41, 0},
+        {"IFD0 inside the header", 6 + 4, 4, 0},
+        {"EXIF directory is IFD0", 6 + 10 + 12 + 8, 8, 0},
         {"truncated inside IFD0", 0, 0, 20},
         {"empty", 0, 0, 6},
     };
