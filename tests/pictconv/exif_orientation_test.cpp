@@ -1,6 +1,6 @@
 // The EXIF block walker (orientation read, patch after a turn, damaged
-// blocks left alone), putting pictures upright by orientation, and the JPEG
-// quality estimate.
+// blocks left alone), the XMP orientation, putting pictures upright by
+// orientation, and the JPEG quality estimate.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,6 +10,7 @@
 #include "pictconv/jpeg_quality.h"
 #include "pictconv/orientation.h"
 #include "pictconv/page.h"
+#include "pictconv/xmp_packet.h"
 
 using BmpBase::CBitmap24;
 using Pictconv::ExifStatus;
@@ -186,6 +187,31 @@ TEST(JpegQuality, EveryScaledTableIsRecognised) {
         uint16_t table[64];
         Pictconv::ScaledLuminanceTable(q, table);
         EXPECT_EQ(Pictconv::EstimateJpegQuality(table), q);
+    }
+}
+
+TEST(XmpPacket, OrientationBecomesUprightInEveryFormAndNothingElseChanges) {
+    struct Case {
+        const char* in;
+        const char* out;
+        int changed;
+    };
+    const Case cases[] = {
+        {"<rdf:Description tiff:Orientation=\"6\" tiff:Make=\"X\"/>",
+         "<rdf:Description tiff:Orientation=\"1\" tiff:Make=\"X\"/>", 1},
+        {"<x tiff:Orientation = '8'/>", "<x tiff:Orientation = '1'/>", 1},
+        {"<tiff:Orientation>3</tiff:Orientation>", "<tiff:Orientation>1</tiff:Orientation>", 1},
+        {"<tiff:Orientation>1</tiff:Orientation>", "<tiff:Orientation>1</tiff:Orientation>", 0},
+        {"<tiff:Orientation>12</tiff:Orientation>", "<tiff:Orientation>12</tiff:Orientation>", 0},
+        {"<exif:PixelXDimension>6</exif:PixelXDimension>",
+         "<exif:PixelXDimension>6</exif:PixelXDimension>", 0},
+        {"tiff:Orientation=\"", "tiff:Orientation=\"", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        std::string xmp = c.in;
+        EXPECT_EQ(Pictconv::SetXmpOrientationUpright(xmp), c.changed);
+        EXPECT_EQ(xmp, c.out);
     }
 }
 
