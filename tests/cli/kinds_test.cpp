@@ -1,0 +1,291 @@
+// The tool writes a turned page in the kind it came in: bilevel pages stay
+// 1-bit (strokes intact, corners white or black), colour-mapped pages stay on
+// their own palette, grey stays grey and RGB stays RGB, and what decoding
+// gave up (16 bits, CMYK, transparency) is named in the report's note. The
+// inputs are made with libpng, libjpeg and bmpbase's writer.
+#include <png.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "bmpbase/bmp_writer.h"
+#include "pictconv/codecs.h"
+#include "pictconv/page.h"
+#include "tests/cli/cli_fixture.h"
+#include "tests/pictconv/sample_files.h"
+#include "tests/support/synthetic_page.h"
+
+namespace CliTest {
+namespace {
+
+constexpr int kTiltDeg = 6;
+
+// Ink (1) or paper (0) of the tilted text page at (row from the top, col).
+class Ink {
+  public:
+    Ink() : page_(TestSupport::TextPage(kPageRows, kPageCols, kTiltDeg)) {}
+    bool At(uint32_t r, uint32_t c) const {
+        return page_.PixelAt(kPageRows - 1 - r, c)[0] < Pictconv::kBilevelThreshold;
+    }
+
+  private:
+    BmpBase::CBitmap24 page_;
+};
+
+// The rows of a PNG of `bytesPerPixel`-byte pixels (or 1-bit ones packed
+// when `bytesPerPixel` is 0), pixel bytes given by `pixel(ink, k)`.
+std::vector<std::vector<uint8_t>> PngRows(int bytesPerPixel,
+                                          const std::function<uint8_t(bool, int)>& pixel) {
+    const Ink ink;
+    std::vector<std::vector<uint8_t>> rows(kPageRows);
+    for (uint32_t r = 0; r < kPageRows; ++r) {
+        if (bytesPerPixel == 0) {
+            rows[r].assign((kPageCols + 7) / 8, 0);
+            for (uint32_t c = 0; c < kPageCols; ++c) {
+                rows[r][c / 8] |= static_cast<uint8_t>(pixel(ink.At(r, c), 0) << (7 - c % 8));
+            }
+            continue;
+        }
+        for (uint32_t c = 0; c < kPageCols; ++c) {
+            for (int k = 0; k < bytesPerPixel; ++k) {
+                rows[r].push_back(pixel(ink.At(r, c), k));
+            }
+        }
+    }
+    return rows;
+}
+
+void Png(const std::string& path, int colorType, int bitDepth, int bytesPerPixel,
+         const std::function<uint8_t(bool, int)>& pixel, const std::vector<uint8_t>& palette = {}) {
+    PictconvTest::PngSpec spec;
+    spec.colorType = colorType;
+    spec.bitDepth = bitDepth;
+    spec.palette = palette;
+    PictconvTest::WritePng(path, kPageCols, kPageRows, spec, PngRows(bytesPerPixel, pixel));
+}
+
+// Ink, paper and two colours the page does not use.
+const std::vector<uint8_t> kPalette = {250, 240, 200, 20, 30, 120, 200, 0, 0, 0, 160, 0};
+
+void BilevelBmp(const std::string& path) {
+    const Ink ink;
+    BmpBase::CBitmap24 page;
+    page.Allocate(kPageRows, kPageCols);
+    for (uint32_t r = 0; r < kPageRows; ++r) {
+        for (uint32_t c = 0; c < kPageCols; ++c) {
+            const uint8_t v = ink.At(kPageRows - 1 - r, c) ? 0 : 255;
+            uint8_t* px = page.PixelAt(r, c);
+            px[0] = px[1] = px[2] = v;
+        }
+    }
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(BmpBase::WriteBmp(f, page, 1, {{255, 255, 255, 0}, {0, 0, 0, 0}}));
+    EXPECT_EQ(std::fclose(f), 0);
+}
+
+void CmykJpeg(const std::string& path) {
+    const Ink ink;
+    PictconvTest::Samples s;
+    s.width = kPageCols;
+    s.height = kPageRows;
+    s.channels = 4;
+    for (uint32_t r = 0; r < kPageRows; ++r) {
+        for (uint32_t c = 0; c < kPageCols; ++c) {
+            // With the Adobe marker, 255 is no ink.
+            s.bytes.insert(s.bytes.end(),
+                           {255, 255, 255, ink.At(r, c) ? uint8_t{40} : uint8_t{255}});
+        }
+    }
+    PictconvTest::JpegParams params;
+    params.inputSpace = JCS_CMYK;
+    params.fileSpace = JCS_CMYK;
+    PictconvTest::WriteJpeg(path, s, params);
+}
+
+void BilevelPng(const std::string& path) {
+    Png(path, PNG_COLOR_TYPE_GRAY, 1, 0, [](bool ink, int) { return ink ? 0 : 1; });
+}
+
+struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    const char* output;
+    // PNG: IHDR colour type and bit depth; BMP: 0 and the depth; JPEG: 0
+    // and the component count.
+    int colourType;
+    int bits;
+    const char* note;  // null when none
+};
+
+const std::vector<Case>& Cases() {
+    static const std::vector<Case> cases = {
+        {"1-bit png", BilevelPng, "out.png", PNG_COLOR_TYPE_GRAY, 1, nullptr},
+        {"1-bit bmp", BilevelBmp, "out.bmp", 0, 1, nullptr},
+        {"1-bit png as bmp", BilevelPng, "out.bmp", 0, 1, nullptr},
+        {"palette png",
+         [](const std::string& p) {
+             Png(
+                 p, PNG_COLOR_TYPE_PALETTE, 2, 0, [](bool ink, int) { return ink ? 1 : 0; },
+                 kPalette);
+         },
+         "out.png", PNG_COLOR_TYPE_PALETTE, 2, nullptr},
+        {"grey png",
+         [](const std::string& p) {
+             Png(p, PNG_COLOR_TYPE_GRAY, 8, 1, [](bool ink, int) { return ink ? 30 : 235; });
+         },
+         "out.png", PNG_COLOR_TYPE_GRAY, 8, nullptr},
+        {"rgb png of greys",
+         [](const std::string& p) {
+             Png(p, PNG_COLOR_TYPE_RGB, 8, 3, [](bool ink, int) { return ink ? 30 : 235; });
+         },
+         "out.png", PNG_COLOR_TYPE_RGB, 8, nullptr},
+        {"16-bit grey png",
+         [](const std::string& p) {
+             Png(p, PNG_COLOR_TYPE_GRAY, 16, 2, [](bool ink, int) { return ink ? 30 : 235; });
+         },
+         "out.png", PNG_COLOR_TYPE_GRAY, 8, "reduced to 8 bits"},
+        {"rgba png, transparent paper",
+         [](const std::string& p) {
+             Png(p, PNG_COLOR_TYPE_RGB_ALPHA, 8, 4,
+                 [](bool ink, int k) { return k == 3 ? (ink ? 255 : 0) : (ink ? 20 : 90); });
+         },
+         "out.png", PNG_COLOR_TYPE_RGB, 8, "alpha flattened over white"},
+        {"cmyk jpeg", CmykJpeg, "out.jpg", 0, 3, "converted to RGB"},
+    };
+    return cases;
+}
+
+class PageKinds : public CliTestBase {
+  protected:
+    // How `path` stores its pixels, as Case says.
+    void StoredAs(const std::string& path, int& colourType, int& bits) {
+        const std::vector<uint8_t> b = TestSupport::ReadBytes(path);
+        colourType = 0;
+        bits = 0;
+        const std::string kind = Signature(path);
+        if (kind == "png" && b.size() > 25) {
+            bits = b[24];
+            colourType = b[25];
+        } else if (kind == "bmp" && b.size() > 29) {
+            bits = b[28] | b[29] << 8;
+        } else if (kind == "jpg") {
+            BmpBase::CBitmap24 page;
+            Pictconv::PageDescription d;
+            ASSERT_TRUE(Pictconv::DecodeJpeg(path.c_str(), page, d));
+            bits = d.kind == Pictconv::PageKind::kGrey ? 1 : 3;
+        }
+    }
+
+    // Any picture the tool writes, BMP of every depth included.
+    bool ReadPage(const std::string& path, BmpBase::CBitmap24& page) {
+        return Signature(path) == "bmp" ? Pictconv::LoadBmp(path.c_str(), page)
+                                        : ReadAny(path, page);
+    }
+
+    // The number of ink pixels (blue below the bilevel threshold) of `path`.
+    size_t InkPixels(const std::string& path) {
+        BmpBase::CBitmap24 page;
+        EXPECT_TRUE(ReadPage(path, page)) << path;
+        size_t ink = 0;
+        for (uint32_t r = 0; r < page.height; ++r) {
+            for (uint32_t c = 0; c < page.width; ++c) {
+                ink += page.PixelAt(r, c)[0] < Pictconv::kBilevelThreshold ? 1 : 0;
+            }
+        }
+        return ink;
+    }
+
+    // Blue, green, red of the top-left pixel of `path`.
+    std::vector<int> Corner(const std::string& path) {
+        BmpBase::CBitmap24 page;
+        EXPECT_TRUE(ReadPage(path, page)) << path;
+        const uint8_t* px = page.PixelAt(page.height - 1, 0);
+        return {px[0], px[1], px[2]};
+    }
+};
+
+TEST_F(PageKinds, TurnedPagesAreWrittenInTheirKindWithWhatChangedInTheNote) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        c.make(File("in"));
+        const ToolRun run = Run({"auto", "in", "-o", c.output, "-f", "--format", "json"});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        const Json page = JsonReport(run)["pages"][0];
+        EXPECT_EQ(page["status"].text, "rotated");
+        if (c.note == nullptr) {
+            EXPECT_EQ(page["note"].kind, Json::Kind::kNull) << page["note"].text;
+        } else {
+            EXPECT_EQ(page["note"].text, c.note);
+        }
+        int colourType = -1, bits = -1;
+        StoredAs(File(c.output), colourType, bits);
+        EXPECT_EQ(colourType, c.colourType);
+        EXPECT_EQ(bits, c.bits);
+    }
+}
+
+TEST_F(PageKinds, BilevelPagesKeepTheirStrokesAndTheirSize) {
+    for (const auto& make : {BilevelPng, BilevelBmp}) {
+        make(File("in"));
+        const ToolRun run =
+            Run({"auto", "in", "-o", "out", "--output-format", Signature(File("in")), "-f"});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        const double inkIn = static_cast<double>(InkPixels(File("in")));
+        const double inkOut = static_cast<double>(InkPixels(File("out")));
+        EXPECT_GT(inkOut, 0.85 * inkIn);
+        EXPECT_LT(inkOut, 1.15 * inkIn);
+        EXPECT_LE(TestSupport::ReadBytes(File("out")).size(),
+                  2 * TestSupport::ReadBytes(File("in")).size());
+    }
+}
+
+TEST_F(PageKinds, APalettePageStaysOnItsOwnPalette) {
+    Png(
+        File("in.png"), PNG_COLOR_TYPE_PALETTE, 8, 1, [](bool ink, int) { return ink ? 1 : 0; },
+        kPalette);
+    const ToolRun run = Run({"rotate", "--angle", "7", "in.png", "-o", "out.png"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    BmpBase::CBitmap24 page;
+    Pictconv::PageDescription in, out;
+    ASSERT_TRUE(Pictconv::DecodePng(File("in.png").c_str(), page, in));
+    ASSERT_TRUE(Pictconv::DecodePng(File("out.png").c_str(), page, out));
+    ASSERT_EQ(out.kind, Pictconv::PageKind::kPalette);
+    ASSERT_EQ(out.palette.size(), in.palette.size());
+    for (size_t i = 0; i < in.palette.size(); ++i) {
+        EXPECT_EQ(out.palette[i].red, in.palette[i].red) << i;
+        EXPECT_EQ(out.palette[i].green, in.palette[i].green) << i;
+        EXPECT_EQ(out.palette[i].blue, in.palette[i].blue) << i;
+    }
+}
+
+TEST_F(PageKinds, BilevelCornersAreWhiteUnlessBlackIsAsked) {
+    BilevelPng(File("in.png"));
+    const std::vector<int> white = {255, 255, 255};
+    const std::vector<int> black = {0, 0, 0};
+    const struct {
+        const char* output;
+        std::vector<std::string> args;
+        std::vector<int> corner;
+    } runs[] = {
+        {"default.png", {"auto"}, white},
+        {"paper.png", {"auto", "--corner", "paper"}, white},
+        {"black.png", {"auto", "--corner", "black"}, black},
+        {"keep.png", {"rotate", "--angle", "5", "--corner", "black", "--canvas", "keep"}, black},
+    };
+    for (const auto& r : runs) {
+        std::vector<std::string> args = r.args;
+        args.insert(args.end(), {"in.png", "-o", r.output});
+        const ToolRun run = Run(args);
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        EXPECT_EQ(Corner(File(r.output)), r.corner) << r.output;
+    }
+}
+
+}  // namespace
+}  // namespace CliTest
