@@ -28,7 +28,8 @@ constexpr int kTiltDeg = 6;
 // Ink (1) or paper (0) of the tilted text page at (row from the top, col).
 class Ink {
   public:
-    Ink() : page_(TestSupport::TextPage(kPageRows, kPageCols, kTiltDeg)) {}
+    explicit Ink(double tiltDeg = kTiltDeg)
+        : page_(TestSupport::TextPage(kPageRows, kPageCols, tiltDeg)) {}
     bool At(uint32_t r, uint32_t c) const {
         return page_.PixelAt(kPageRows - 1 - r, c)[0] < Pictconv::kBilevelThreshold;
     }
@@ -40,8 +41,9 @@ class Ink {
 // The rows of a PNG of `bytesPerPixel`-byte pixels (or 1-bit ones packed
 // when `bytesPerPixel` is 0), pixel bytes given by `pixel(ink, k)`.
 std::vector<std::vector<uint8_t>> PngRows(int bytesPerPixel,
-                                          const std::function<uint8_t(bool, int)>& pixel) {
-    const Ink ink;
+                                          const std::function<uint8_t(bool, int)>& pixel,
+                                          double tiltDeg) {
+    const Ink ink(tiltDeg);
     std::vector<std::vector<uint8_t>> rows(kPageRows);
     for (uint32_t r = 0; r < kPageRows; ++r) {
         if (bytesPerPixel == 0) {
@@ -61,12 +63,14 @@ std::vector<std::vector<uint8_t>> PngRows(int bytesPerPixel,
 }
 
 void Png(const std::string& path, int colorType, int bitDepth, int bytesPerPixel,
-         const std::function<uint8_t(bool, int)>& pixel, const std::vector<uint8_t>& palette = {}) {
+         const std::function<uint8_t(bool, int)>& pixel, const std::vector<uint8_t>& palette = {},
+         double tiltDeg = kTiltDeg) {
     PictconvTest::PngSpec spec;
     spec.colorType = colorType;
     spec.bitDepth = bitDepth;
     spec.palette = palette;
-    PictconvTest::WritePng(path, kPageCols, kPageRows, spec, PngRows(bytesPerPixel, pixel));
+    PictconvTest::WritePng(path, kPageCols, kPageRows, spec,
+                           PngRows(bytesPerPixel, pixel, tiltDeg));
 }
 
 // Ink, paper and two colours the page does not use.
@@ -228,6 +232,24 @@ TEST_F(PageKinds, TurnedPagesAreWrittenInTheirKindWithWhatChangedInTheNote) {
         EXPECT_EQ(colourType, c.colourType);
         EXPECT_EQ(bits, c.bits);
     }
+}
+
+TEST_F(PageKinds, WhatChangedFollowsTheReasonAndShowsInTheText) {
+    // A small tilt that --whole-degrees leaves alone; written as BMP, the
+    // page is still decoded and re-encoded.
+    Png(
+        File("in.png"), PNG_COLOR_TYPE_GRAY, 16, 2, [](bool ink, int) { return ink ? 30 : 235; },
+        {}, 2.0);
+    const ToolRun kept =
+        Run({"auto", "--whole-degrees", "in.png", "-o", "kept.bmp", "--format", "json"});
+    ASSERT_EQ(kept.exitCode, 0) << kept.out << kept.err;
+    const Json page = JsonReport(kept)["pages"][0];
+    EXPECT_EQ(page["status"].text, "unchanged");
+    EXPECT_EQ(page["note"].text, "3 degrees or less; reduced to 8 bits");
+    const ToolRun turned = Run({"auto", "in.png", "-o", "turned.png"});
+    ASSERT_EQ(turned.exitCode, 0) << turned.out << turned.err;
+    EXPECT_NE(turned.out.find(", turned -> turned.png (reduced to 8 bits)\n"), std::string::npos)
+        << turned.out;
 }
 
 TEST_F(PageKinds, BilevelPagesKeepTheirStrokesAndTheirSize) {
