@@ -123,6 +123,30 @@ bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format
     return true;
 }
 
+bool SaveTiffPages(Pictconv::TiffPages& input, const std::vector<Pictconv::TiffPageOut>& pages,
+                   const std::string& path, std::string& error) {
+    if (path == kStdStream) {
+        const TempFile encoded;
+        if (encoded.Path().empty() || !SaveTiffPages(input, pages, encoded.Path(), error)) {
+            error = "cannot write the picture to standard output";
+            return false;
+        }
+        return CopyToStandardOutput(encoded.Path(), error);
+    }
+    errno = 0;
+    Pictconv::AtomicOutput out(path.c_str());
+    if (!out.IsOpen()) {
+        error = WriteError(path);
+        return false;
+    }
+    const int fd = out.ReleaseFd();
+    if (!Pictconv::WriteTiffPages(input, pages, fd, out.TempPath().c_str()) || !out.Commit()) {
+        error = WriteError(path);
+        return false;
+    }
+    return true;
+}
+
 bool CopyFileAtomically(const std::string& from, const std::string& to, std::string& error) {
     if (to == kStdStream) {
         return CopyToStandardOutput(from, error);

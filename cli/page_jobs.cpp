@@ -1,28 +1,19 @@
-// Every command goes through the engine's internal interface
-// (engine/pipeline.h). auto and estimate decide a page in precise mode by
-// default (a fractional angle with a confidence; pages it is not sure about
-// kept as they were); with --whole-degrees, auto analyses the page and, when
-// the small-tilt rule says so, turns it by the whole-degree angle, as
-// _AutoRotate does. rotate turns the page by the task's angle (--angle, or a
-// report's row for --from-report, whose skipped rows are never loaded) with
-// white or black corners; estimate stops after the analysis. A turned page
-// is written on the canvas --canvas asks for (page_canvas.h).
-//
 // A page that auto leaves unturned, for whatever reason (no skew could be
 // estimated included), and a page rotate turns by 0 degrees are not
 // re-encoded when the output keeps the input's format: the input file is
 // copied byte for byte (or, in place, left alone), so a JPEG loses nothing
 // by passing through the tool and every page given reaches the output.
+// rotate's angle is the task's (--angle, or a report's row for
+// --from-report, whose skipped rows are never loaded).
 #include "cli/page_jobs.h"
 
 #include <chrono>
 #include <new>
 
-#include "cli/fingerprint.h"
-#include "cli/page_canvas.h"
+#include "cli/page_decision.h"
 #include "cli/page_io.h"
-#include "engine/deskew/precise.h"
-#include "engine/pipeline.h"
+#include "cli/task_input.h"
+#include "cli/tiff_jobs.h"
 
 namespace Cli {
 
@@ -34,25 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-PageResult Begin(const PageTask& task) {
-    PageResult r;
-    r.input = task.input;
-    r.output = task.output;
-    r.error = task.refusal;
-    return r;
-}
-
-// A message about the file a task reads, naming the input as the reports
-// do (standard input's temporary copy as "-").
-void NameAsInput(const PageTask& task, std::string& message) {
-    const std::string& source = SourceOf(task);
-    for (size_t at = 0;
-         source != task.input && (at = message.find(source, at)) != std::string::npos;
-         at += task.input.size()) {
-        message.replace(at, source.size(), task.input);
-    }
 }
 
 bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
@@ -78,24 +50,6 @@ bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageForm
     return ok;
 }
 
-// Turns `src` by `angle` into `dst` with the corner fill (`paper` for the
-// paper colour; may be null otherwise) on the canvas the options ask for.
-// False when the engine cannot turn the page.
-bool Turn(const CBitmap24& src, double angle, const Options& options, const uint8_t paper[3],
-          CBitmap24& dst) {
-    if (options.canvas == Canvas::kExpand) {
-        return Skewmend::TurnPage(src, angle, options.corner, paper, dst);
-    }
-    CBitmap24 turned;
-    if (!Skewmend::TurnPage(src, angle, options.corner, paper, turned)) {
-        return false;
-    }
-    uint8_t fill[3];
-    CornerColour(options.corner, paper, fill);
-    CentreOnCanvas(turned, src.height, src.width, fill, dst);
-    return true;
-}
-
 // Writes the outcome of `auto` and `rotate`: the turned page, or the page
 // as it was (the input copied byte for byte when the output keeps its
 // format, nothing at all in place). `dst` is the turned page or the source.
@@ -115,127 +69,88 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
     return Save(task, src, dst, format, r);
 }
 
-// Why precise mode is not sure: a direction it does not trust enough, or
-// none at all.
-PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
-    return e.status == Skewmend::PreciseStatus::kSure ? PageNote::kBelowMinConfidence
-                                                      : PageNote::kNoClearDirection;
-}
-
-const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
-const char kNotTurned[] = ": the page could not be rotated";
-
-// A page the engine cannot analyse at all (empty or beyond the size
-// limits) fails with the engine's reason.
-bool Analysable(const PageTask& task, const Skewmend::PageAnalysis& analysis, PageResult& r) {
-    if (!analysis.usable) {
-        r.error = task.input + ": " + analysis.reason;
-    }
-    return analysis.usable;
-}
-
-// Precise mode for `auto`: the sub-degree estimate, its gates and, when it
-// is trusted and large enough, the turn at the fractional angle. A page the
-// mode is not sure about, or whose skew cannot be estimated at all, is kept
-// as it was, never turned.
-bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
+// The one picture of a BMP, JPEG or PNG file (or of a TIFF file written in
+// another format) under the task's command.
+bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 src;
     ImageFormat format = ImageFormat::kUnknown;
     if (!Load(task, src, format, r)) {
         return false;
     }
-    const auto start = Clock::now();
-    Skewmend::AnalysisOptions asked;
-    asked.precise = true;
-    const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-    const Skewmend::PreciseEstimate& e = analysis.precise;
-    const Skewmend::PreciseAction action =
-        Skewmend::PreciseDeskew::Gate(analysis.usable, e, options.minConfidence, options.minAngle);
     CBitmap24 dst;
-    r.turned = action == Skewmend::PreciseAction::kRotated &&
-               Turn(src, e.angle, options, analysis.paper, dst);
-    r.processMs = MsSince(start);
-    r.precise = true;
-    r.confidence = e.confidence;
-    if (!Analysable(task, analysis, r)) {
-        return false;
+    switch (options.command) {
+        case Command::kAuto:
+            return DecideAuto(task.input, options, src, false, dst, r) &&
+                   WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
+        case Command::kRotate:
+            return DecideRotate(task.input, task.angle, options, src, false, dst, r) &&
+                   WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
+        default:
+            return DecideEstimate(task.input, options, src, r);
     }
-    if (action == Skewmend::PreciseAction::kRotated && !r.turned) {
-        r.error = task.input + kNotTurned;
-        return false;
-    }
-    const bool noSkew = action == Skewmend::PreciseAction::kFailed;
-    r.notSure = noSkew || action == Skewmend::PreciseAction::kNotSure;
-    r.hasAngle = !r.notSure;
-    r.preciseAngle = e.angle;
-    r.note = noSkew                                          ? PageNote::kNoSkewFound
-             : r.notSure                                     ? NotSureNote(e)
-             : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
-                                                             : PageNote::kNone;
-    return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
 }
 
-// Precise mode for `estimate`: the estimate and the confidence gate.
-bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r) {
-    CBitmap24 page;
-    ImageFormat format = ImageFormat::kUnknown;
-    if (!Load(task, page, format, r)) {
-        return false;
-    }
-    Skewmend::PreciseEstimate e;
-    const auto start = Clock::now();
-    const bool ok = Skewmend::PreciseDeskew::Estimate(page, e);
-    r.processMs = MsSince(start);
-    r.precise = true;
-    r.confidence = e.confidence;
-    if (!ok || e.status == Skewmend::PreciseStatus::kFailed) {
-        r.error = task.input + kNoSkew;
-        return false;
-    }
-    r.notSure = e.status != Skewmend::PreciseStatus::kSure || e.confidence < options.minConfidence;
-    r.hasAngle = !r.notSure;
-    r.note = r.notSure ? NotSureNote(e) : PageNote::kNone;
-    r.preciseAngle = e.angle;
-    return true;
-}
-
-// Takes the input's fingerprint for the report; for a report's row, marks
-// the page skipped when its input is no longer the page the row measured.
-// False with the reason when the input cannot be read.
-bool ReadInput(const PageTask& task, PageResult& r) {
-    Fingerprint print;
-    if (!FingerprintFile(SourceOf(task), print, r.error)) {
-        NameAsInput(task, r.error);
-        return false;
-    }
-    r.hasFingerprint = true;
-    r.inputBytes = print.bytes;
-    r.inputSha256 = print.sha256;
-    if (task.checkFingerprint &&
-        (print.bytes != task.expected.bytes || print.sha256 != task.expected.sha256)) {
+// The rows of a report that all leave their file as it was: each skipped
+// with its own reason, the file not read.
+std::vector<PageResult> SkippedRows(const PageTask& task, const PageResult& first) {
+    std::vector<PageResult> results;
+    for (const ReportPage& row : task.reportPages) {
+        PageResult r = first;
+        r.ok = true;
         r.skipped = true;
-        r.note = PageNote::kPageChanged;
+        r.note = row.skip;
+        r.page = row.page;
+        r.pages = row.pages;
+        results.push_back(r);
     }
-    return true;
+    return results;
 }
 
-// Runs `body` on a page that is neither refused nor skipped, after taking
-// the input's fingerprint, and turns an allocation failure into a failed
-// page.
-template <typename Body>
-PageResult Guarded(const PageTask& task, Body body) {
-    PageResult r = Begin(task);
+bool AnyRowApplies(const PageTask& task) {
+    for (const ReportPage& row : task.reportPages) {
+        if (row.skip == PageNote::kNone) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<PageResult> RunTask(const PageTask& task, const Options& options) {
+    PageResult r = BeginResult(task);
     if (!task.refusal.empty()) {
-        return r;
+        return {r};
+    }
+    if (!task.reportPages.empty() && !AnyRowApplies(task)) {
+        return SkippedRows(task, r);
     }
     if (task.skip != PageNote::kNone) {
         r.ok = true;
         r.skipped = true;
         r.note = task.skip;
-        return r;
+        return {r};
     }
     try {
-        r.ok = ReadInput(task, r) && (r.skipped || body(r));
+        if (!ReadInput(task, r)) {
+            return {r};
+        }
+        if (r.skipped) {
+            r.ok = true;
+            if (task.reportPages.empty()) {
+                return {r};
+            }
+            std::vector<PageResult> rows = SkippedRows(task, r);
+            for (PageResult& row : rows) {
+                row.note = PageNote::kPageChanged;
+            }
+            return rows;
+        }
+        std::vector<PageResult> pages;
+        if (TiffFileTask(task, options, r, pages)) {
+            return pages;
+        }
+        r.ok = SinglePicture(task, options, r);
     } catch (const std::bad_alloc&) {
         r.ok = false;
         r.error = task.input + ": not enough memory for the picture";
@@ -243,87 +158,7 @@ PageResult Guarded(const PageTask& task, Body body) {
     if (r.ok) {
         r.error.clear();
     }
-    return r;
-}
-
-}  // namespace
-
-PageResult AutoPage(const PageTask& task, const Options& options) {
-    if (options.precise) {
-        return Guarded(task, [&](PageResult& r) { return PreciseAuto(task, options, r); });
-    }
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 src;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, src, format, r)) {
-            return false;
-        }
-        const auto start = Clock::now();
-        Skewmend::AnalysisOptions asked;
-        asked.paperColour = options.corner == Corner::kPaper;
-        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-        CBitmap24 dst;
-        r.turned = analysis.turns && Turn(src, analysis.angle, options, analysis.paper, dst);
-        r.processMs = MsSince(start);
-        if (!Analysable(task, analysis, r)) {
-            return false;
-        }
-        if (analysis.turns && !r.turned) {
-            r.error = task.input + kNotTurned;
-            return false;
-        }
-        r.hasAngle = analysis.found;
-        r.angle = analysis.angle;
-        r.note = r.turned         ? PageNote::kNone
-                 : analysis.found ? PageNote::kSmallTilt
-                                  : PageNote::kNoSkewFound;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
-    });
-}
-
-PageResult RotatePage(const PageTask& task, const Options& options) {
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 src;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, src, format, r)) {
-            return false;
-        }
-        // A turn by 0 degrees leaves the page as it is.
-        const bool turns = task.angle != 0.0;
-        CBitmap24 dst;
-        const auto start = Clock::now();
-        r.turned = turns && Turn(src, task.angle, options, nullptr, dst);
-        r.processMs = MsSince(start);
-        if (turns && !r.turned) {
-            r.error = task.input + kNotTurned;
-            return false;
-        }
-        r.turnAngle = task.angle;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
-    });
-}
-
-PageResult EstimatePage(const PageTask& task, const Options& options) {
-    if (options.precise) {
-        return Guarded(task, [&](PageResult& r) { return PreciseEstimate(task, options, r); });
-    }
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 page;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, page, format, r)) {
-            return false;
-        }
-        const auto start = Clock::now();
-        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(page, {});
-        r.processMs = MsSince(start);
-        if (!analysis.found) {
-            r.error = task.input + kNoSkew;
-            return false;
-        }
-        r.hasAngle = true;
-        r.angle = analysis.angle;
-        return true;
-    });
+    return {r};
 }
 
 }  // namespace Cli
