@@ -4,6 +4,7 @@
 // TIFFWriteDirectory.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 
