@@ -6,8 +6,7 @@
 // after the analysis.
 #include "cli/page_decision.h"
 
-#include <chrono>
-
+#include "cli/elapsed.h"
 #include "cli/page_canvas.h"
 #include "engine/deskew/precise.h"
 #include "engine/pipeline.h"
@@ -17,12 +16,6 @@ namespace Cli {
 using BmpBase::CBitmap24;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
 const char kNotTurned[] = ": the page could not be rotated";

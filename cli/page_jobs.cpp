@@ -7,9 +7,9 @@
 // --from-report, whose skipped rows are never loaded).
 #include "cli/page_jobs.h"
 
-#include <chrono>
 #include <new>
 
+#include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
 #include "cli/task_input.h"
@@ -20,12 +20,6 @@ namespace Cli {
 using BmpBase::CBitmap24;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
     const auto start = Clock::now();

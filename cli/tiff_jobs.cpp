@@ -3,9 +3,9 @@
 // input itself).
 #include "cli/tiff_jobs.h"
 
-#include <chrono>
 #include <memory>
 
+#include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
 #include "cli/task_input.h"
@@ -16,12 +16,6 @@ namespace Cli {
 using BmpBase::CBitmap24;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 void FailAll(std::vector<PageResult>& results, const std::string& error) {
     for (PageResult& r : results) {
