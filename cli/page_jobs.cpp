@@ -84,18 +84,21 @@ bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) 
     }
 }
 
-// The rows of a report that all leave their file as it was: each skipped
-// with its own reason, the file not read.
-std::vector<PageResult> SkippedRows(const PageTask& task, const PageResult& first) {
+// The results of a task decided without reading its file: `r` once, or for
+// a multi-page file's report rows, once per row with the row's page (and,
+// with `ownNotes`, the row's own reason for leaving the page as it is).
+std::vector<PageResult> ForEachRow(const PageTask& task, const PageResult& r, bool ownNotes) {
+    if (task.reportPages.empty()) {
+        return {r};
+    }
     std::vector<PageResult> results;
     for (const ReportPage& row : task.reportPages) {
-        PageResult r = first;
-        r.ok = true;
-        r.skipped = true;
-        r.note = row.skip;
-        r.page = row.page;
-        r.pages = row.pages;
         results.push_back(r);
+        results.back().page = row.page;
+        results.back().pages = row.pages;
+        if (ownNotes) {
+            results.back().note = row.skip;
+        }
     }
     return results;
 }
@@ -114,31 +117,22 @@ bool AnyRowApplies(const PageTask& task) {
 std::vector<PageResult> RunTask(const PageTask& task, const Options& options) {
     PageResult r = BeginResult(task);
     if (!task.refusal.empty()) {
-        return {r};
+        return ForEachRow(task, r, false);
     }
-    if (!task.reportPages.empty() && !AnyRowApplies(task)) {
-        return SkippedRows(task, r);
-    }
-    if (task.skip != PageNote::kNone) {
+    const bool noRowApplies = !task.reportPages.empty() && !AnyRowApplies(task);
+    if (task.skip != PageNote::kNone || noRowApplies) {
         r.ok = true;
         r.skipped = true;
         r.note = task.skip;
-        return {r};
+        return ForEachRow(task, r, noRowApplies);
     }
     try {
         if (!ReadInput(task, r)) {
-            return {r};
+            return ForEachRow(task, r, false);
         }
         if (r.skipped) {
             r.ok = true;
-            if (task.reportPages.empty()) {
-                return {r};
-            }
-            std::vector<PageResult> rows = SkippedRows(task, r);
-            for (PageResult& row : rows) {
-                row.note = PageNote::kPageChanged;
-            }
-            return rows;
+            return ForEachRow(task, r, false);
         }
         std::vector<PageResult> pages;
         if (TiffFileTask(task, options, r, pages)) {
