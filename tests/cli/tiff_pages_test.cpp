@@ -144,6 +144,22 @@ INSTANTIATE_TEST_SUITE_P(
                     KindCase{TiffKind::kRgb, COMPRESSION_ADOBE_DEFLATE, 8, PHOTOMETRIC_RGB},
                     KindCase{TiffKind::kRgb, COMPRESSION_JPEG, 8, PHOTOMETRIC_YCBCR}));
 
+// The paper of a bilevel page is white: its corners are white unless black
+// is asked for.
+TEST_F(TiffPages, ABilevelPageHasWhiteCornersUnlessBlackIsAsked) {
+    const std::string in = File("fax.tif");
+    ASSERT_TRUE(WriteTiffFile(in, {Page(5.0, TiffKind::kBilevel, COMPRESSION_CCITTFAX4)}));
+    for (const auto& [corner, value] :
+         std::vector<std::pair<std::string, uint8_t>>{{"paper", 255}, {"black", 0}}) {
+        const ToolRun run = Run({"auto", in, "-o", File(corner + ".tif"), "--corner", corner});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        BmpBase::CBitmap24 out;
+        ASSERT_TRUE(ReadAny(File(corner + ".tif"), out));
+        EXPECT_EQ(*out.PixelAt(0, 0), value) << corner;
+        EXPECT_EQ(*out.PixelAt(out.height - 1, out.width - 1), value) << corner;
+    }
+}
+
 TEST_F(TiffPages, BigTiffStaysBigTiff) {
     const std::string in = File("big.tif");
     ASSERT_TRUE(WriteTiffFile(
