@@ -16,6 +16,7 @@
 
 #include <new>
 
+#include "cli/bilevel_output.h"
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
@@ -75,6 +76,21 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
     return Save(task, src, dst, format, kind, r);
 }
 
+// --bilevel: the page written 1-bit, turned or not, with the method's note.
+bool WriteBilevel(const PageTask& task, const Options& options, const CBitmap24& src,
+                  const CBitmap24& decided, ImageFormat format,
+                  const Pictconv::PageDescription& source, PageResult& r) {
+    CBitmap24 page;
+    Pictconv::PageDescription bilevel;
+    if (!MakeBilevel(src, decided, options, source, page, bilevel, r)) {
+        return false;
+    }
+    const std::string note = r.changeNotes;
+    const bool ok = Save(task, src, page, format, bilevel, r);
+    r.changeNotes = note;
+    return ok;
+}
+
 // The one picture of a BMP, JPEG or PNG file (or of a TIFF file written in
 // another format) under the task's command.
 bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) {
@@ -85,16 +101,25 @@ bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) 
         return false;
     }
     CBitmap24 dst;
+    const Options decision = DecisionOptions(options);
+    bool decided = false;
     switch (options.command) {
         case Command::kAuto:
-            return DecideAuto(task.input, options, src, kind.kind, dst, r) &&
-                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+            decided = DecideAuto(task.input, decision, src, kind.kind, dst, r);
+            break;
         case Command::kRotate:
-            return DecideRotate(task.input, task.angle, options, src, kind.kind, dst, r) &&
-                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+            decided = DecideRotate(task.input, task.angle, decision, src, kind.kind, dst, r);
+            break;
         default:
             return DecideEstimate(task.input, options, src, r);
     }
+    if (!decided) {
+        return false;
+    }
+    if (options.bilevel) {
+        return WriteBilevel(task, options, src, dst, format, kind, r);
+    }
+    return WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
 }
 
 // The results of a task decided without reading its file: `r` once, or for

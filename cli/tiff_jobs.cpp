@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "cli/bilevel_output.h"
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
@@ -122,11 +123,20 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
         }
         r.decodeMs = MsSince(start);
         auto dst = std::make_unique<CBitmap24>();
-        DecidePage(task, options, src, descriptions[i], *dst, r);
-        if (r.turned) {
+        DecidePage(task, DecisionOptions(options), src, descriptions[i], *dst, r);
+        if (options.bilevel && writes && r.ok) {
+            // Every page is written 1-bit, turned or not.
+            auto page = std::make_unique<CBitmap24>();
+            Pictconv::PageDescription bilevel;
+            r.ok = MakeBilevel(src, *dst, options, descriptions[i], *page, bilevel, r);
+            if (r.ok) {
+                turned[i] = std::move(page);
+                descriptions[i] = bilevel;
+            }
+        } else if (r.turned) {
             turned[i] = std::move(dst);
         }
-        r.copied = writes && r.ok && !r.turned;
+        r.copied = writes && r.ok && turned[i] == nullptr;
     }
     if (writes) {
         const auto start = Clock::now();
