@@ -1,0 +1,63 @@
+#include "pictconv/metadata_turn.h"
+
+#include <cstring>
+#include <utility>
+
+#include "pictconv/exif_block.h"
+#include "pictconv/xmp_packet.h"
+
+namespace Pictconv {
+
+namespace {
+
+constexpr uint32_t kPixelXDimension = 0xA002;
+constexpr uint32_t kPixelYDimension = 0xA003;
+constexpr int kFirstSwappingOrientation = 5;
+
+// A TIFF's EXIF directory holds its dimensions as libtiff's 32-bit values.
+void SetDimension(std::vector<TiffExifField>& fields, uint32_t tag, uint32_t value) {
+    for (TiffExifField& f : fields) {
+        if (f.tag == tag && f.count == 1 && f.value.size() == sizeof value) {
+            std::memcpy(f.value.data(), &value, sizeof value);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& turn) {
+    std::vector<std::string> notes;
+    if (!metadata.exif.empty() &&
+        PatchExif(metadata.exif, turn.width, turn.height) != ExifStatus::kOk) {
+        metadata.exif.clear();
+        notes.emplace_back("EXIF dropped (damaged)");
+    }
+    SetDimension(metadata.tiffExif, kPixelXDimension, turn.width);
+    SetDimension(metadata.tiffExif, kPixelYDimension, turn.height);
+    SetXmpOrientationUpright(metadata.xmp);
+    if (metadata.orientation != 0) {
+        metadata.orientation = kUprightOrientation;
+    }
+    if (turn.orientationApplied >= kFirstSwappingOrientation && turn.orientationApplied <= 8) {
+        std::swap(metadata.resolution.x, metadata.resolution.y);
+    }
+    if (turn.colourSpaceChanged && !metadata.icc.empty()) {
+        metadata.icc.clear();
+        metadata.iccName.clear();
+        notes.emplace_back("colour profile dropped");
+    }
+    return notes;
+}
+
+std::string JoinNotes(const std::vector<std::string>& notes) {
+    std::string joined;
+    for (const std::string& n : notes) {
+        if (!joined.empty()) {
+            joined += "; ";
+        }
+        joined += n;
+    }
+    return joined;
+}
+
+}  // namespace Pictconv
