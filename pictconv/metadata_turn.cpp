@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "pictconv/exif_block.h"
+#include "pictconv/orientation.h"
 #include "pictconv/xmp_packet.h"
 
 namespace Pictconv {
@@ -25,6 +26,22 @@ void SetDimension(std::vector<TiffExifField>& fields, uint32_t tag, uint32_t val
 
 }  // namespace
 
+bool UprightPage(BmpBase::CBitmap24& page, PageDescription& description, int orientation) {
+    if (!TurnsByOrientation(orientation)) {
+        return false;
+    }
+    BmpBase::CBitmap24 upright;
+    if (!UprightByOrientation(page, orientation, upright)) {
+        return false;
+    }
+    page = upright;
+    if (orientation >= kFirstSwappingOrientation) {
+        std::swap(description.xResolution, description.yResolution);
+        std::swap(description.metadata.resolution.x, description.metadata.resolution.y);
+    }
+    return true;
+}
+
 std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& turn) {
     std::vector<std::string> notes;
     if (!metadata.exif.empty() &&
@@ -37,9 +54,6 @@ std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& tu
     SetXmpOrientationUpright(metadata.xmp);
     if (metadata.orientation != 0) {
         metadata.orientation = kUprightOrientation;
-    }
-    if (turn.orientationApplied >= kFirstSwappingOrientation && turn.orientationApplied <= 8) {
-        std::swap(metadata.resolution.x, metadata.resolution.y);
     }
     if (turn.colourSpaceChanged && !metadata.icc.empty()) {
         metadata.icc.clear();

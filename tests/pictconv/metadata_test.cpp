@@ -175,7 +175,7 @@ TEST(JpegMetadata, ProfileExifXmpAndEncodingSurviveATurnedPage) {
         EXPECT_EQ(m.jpeg.progressive, progressive);
         EXPECT_EQ(m.xmp, kXmp);
 
-        EXPECT_TRUE(Pictconv::TurnMetadata(m, {24, 32, 6, false}).empty());
+        EXPECT_TRUE(Pictconv::TurnMetadata(m, {24, 32, false}).empty());
         WriteJpegFile(dir.File("out.jpg"), &m, 0, false);
         const PageMetadata out = ReadJpegFile(dir.File("out.jpg"));
         EXPECT_EQ(out.icc, Profile(70000));
@@ -291,7 +291,7 @@ TEST(PngMetadata, ProfileExifXmpTextAndDensitySurviveATurnedPage) {
     EXPECT_EQ(m.iccName, "scanner");
     ASSERT_NE(Find(m, "Author"), nullptr);  // after the image data
 
-    EXPECT_TRUE(Pictconv::TurnMetadata(m, {3, 4, 8, false}).empty());
+    EXPECT_TRUE(Pictconv::TurnMetadata(m, {3, 4, false}).empty());
     WritePngFile(dir.File("out.png"), &m);
     const PageMetadata out = ReadPngFile(dir.File("out.png"));
     EXPECT_EQ(out.icc, Profile(600));
@@ -388,7 +388,7 @@ TEST(TiffMetadata, TagsExifAndExactResolutionSurviveInEitherByteOrder) {
         WriteTiffFile(dir.File("in.tif"), "wb", nullptr);
         PageMetadata m = ReadTiffFile(dir.File("in.tif"));
         EXPECT_EQ(m.orientation, ORIENTATION_RIGHTTOP);
-        EXPECT_TRUE(Pictconv::TurnMetadata(m, {3, 4, 0, false}).empty());
+        EXPECT_TRUE(Pictconv::TurnMetadata(m, {3, 4, false}).empty());
         WriteTiffFile(dir.File("out.tif"), outMode, &m);
         const PageMetadata out = ReadTiffFile(dir.File("out.tif"));
         EXPECT_EQ(out.icc, Profile(400));
@@ -473,16 +473,33 @@ TEST(MetadataTurn, DamagedExifAndAChangedColourSpaceAreDroppedWithTheirNotes) {
         PageMetadata m;
         m.exif = ExifBlock(6);
         m.icc = Profile(200);
-        m.resolution = {Pictconv::ResolutionSource::kJfif, 300, 150, 1};
         if (c.damageExif) {
             m.exif[7] = 0xF0;  // IFD0 beyond the block
         }
         const std::string notes =
-            Pictconv::JoinNotes(Pictconv::TurnMetadata(m, {480, 640, 6, c.colourChanged}));
+            Pictconv::JoinNotes(Pictconv::TurnMetadata(m, {480, 640, c.colourChanged}));
         EXPECT_EQ(notes, c.notes);
         EXPECT_EQ(m.exif.empty(), c.damageExif);
         EXPECT_EQ(m.icc.empty(), c.colourChanged);
-        EXPECT_EQ(m.resolution.x, 150);  // axes swapped with the picture
+    }
+}
+
+TEST(MetadataTurn, AnUprightPageSwapsEveryResolutionWithItsAxes) {
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        BmpBase::CBitmap24 page = TestSupport::PatternBitmap(2, 3);
+        page.infoHeader.biXPelsPerMeter = 100;
+        page.infoHeader.biYPelsPerMeter = 200;
+        Pictconv::PageDescription d;
+        d.xResolution = 1;
+        d.yResolution = 2;
+        d.metadata.resolution = {Pictconv::ResolutionSource::kJfif, 300, 600, 1};
+        const bool swaps = orientation >= 5;
+        EXPECT_EQ(Pictconv::UprightPage(page, d, orientation), orientation != 1);
+        EXPECT_EQ(page.width, swaps ? 2u : 3u);
+        EXPECT_EQ(Pictconv::XPpm(page), swaps ? 200 : 100);
+        EXPECT_EQ(d.xResolution, swaps ? 2 : 1);
+        EXPECT_EQ(d.metadata.resolution.x, swaps ? 600 : 300);
     }
 }
 
