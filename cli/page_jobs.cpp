@@ -8,6 +8,13 @@
 // white or black corners; estimate stops after the analysis. A turned page
 // is written on the canvas --canvas asks for (page_canvas.h).
 //
+// Pages are turned in 24 bits and written in the kind they were read in
+// (bilevel, grey, palette, RGB; pictconv/page_description.h): the turned
+// page is brought back with Pictconv::ReduceToKind and the encoder writes
+// what its format holds of that kind. A bilevel page's corners are white,
+// or black when asked. What writing from the decoded page gave up (16-bit
+// samples, CMYK, transparency) goes to the report's note.
+//
 // A page that auto leaves unturned, for whatever reason (no skew could be
 // estimated included), and a page rotate turns by 0 degrees are not
 // re-encoded when the output keeps the input's format: the input file is
@@ -23,6 +30,7 @@
 #include "cli/page_io.h"
 #include "engine/deskew/precise.h"
 #include "engine/pipeline.h"
+#include "pictconv/page_description.h"
 
 namespace Cli {
 
@@ -55,43 +63,47 @@ void NameAsInput(const PageTask& task, std::string& message) {
     }
 }
 
-bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
+bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r,
+          Pictconv::PageDescription* description = nullptr) {
     const auto start = Clock::now();
-    const bool ok = LoadPage(SourceOf(task), page, format, r.error);
+    const bool ok = LoadPage(SourceOf(task), page, format, r.error, description);
     NameAsInput(task, r.error);
     r.decodeMs = MsSince(start);
     return ok;
 }
 
-// Writes the turned page `page` of the source `src`, with the source's
-// resolution: the manual rotation makes a fresh bitmap whose header does not
-// carry it.
+// Writes the turned page `page` of the source `src` in the source's kind,
+// with the source's resolution: the manual rotation makes a fresh bitmap
+// whose header does not carry it.
 bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageFormat inputFormat,
-          PageResult& r) {
+          const Pictconv::PageDescription& kind, PageResult& r) {
     page.infoHeader.biXPelsPerMeter = src.infoHeader.biXPelsPerMeter;
     page.infoHeader.biYPelsPerMeter = src.infoHeader.biYPelsPerMeter;
     const auto start = Clock::now();
+    Pictconv::ReduceToKind(page, kind);
+    r.changes = Pictconv::ChangeNotes(kind.changes);
     const ImageFormat format =
         task.outFormat == ImageFormat::kUnknown ? inputFormat : task.outFormat;
-    const bool ok = SavePage(page, task.output, format, r.error);
+    const bool ok = SavePage(page, task.output, format, r.error, &kind);
     r.encodeMs = MsSince(start);
     return ok;
 }
 
-// Turns `src` by `angle` into `dst` with the corner fill (`paper` for the
-// paper colour; may be null otherwise) on the canvas the options ask for.
-// False when the engine cannot turn the page.
+// Turns `src`, a page of `kind`, by `angle` into `dst` with the corner fill
+// (`paper` for the paper colour; may be null otherwise) on the canvas the
+// options ask for. False when the engine cannot turn the page.
 bool Turn(const CBitmap24& src, double angle, const Options& options, const uint8_t paper[3],
-          CBitmap24& dst) {
+          Pictconv::PageKind kind, CBitmap24& dst) {
+    const Corner corner = CornerForKind(options.corner, kind);
     if (options.canvas == Canvas::kExpand) {
-        return Skewmend::TurnPage(src, angle, options.corner, paper, dst);
+        return Skewmend::TurnPage(src, angle, corner, paper, dst);
     }
     CBitmap24 turned;
-    if (!Skewmend::TurnPage(src, angle, options.corner, paper, turned)) {
+    if (!Skewmend::TurnPage(src, angle, corner, paper, turned)) {
         return false;
     }
     uint8_t fill[3];
-    CornerColour(options.corner, paper, fill);
+    CornerColour(corner, paper, fill);
     CentreOnCanvas(turned, src.height, src.width, fill, dst);
     return true;
 }
@@ -100,7 +112,8 @@ bool Turn(const CBitmap24& src, double angle, const Options& options, const uint
 // as it was (the input copied byte for byte when the output keeps its
 // format, nothing at all in place). `dst` is the turned page or the source.
 bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24& src,
-                  CBitmap24& dst, ImageFormat format, PageResult& r) {
+                  CBitmap24& dst, ImageFormat format, const Pictconv::PageDescription& kind,
+                  PageResult& r) {
     const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
     if (!r.turned && sameFormat) {
         r.copied = true;
@@ -112,7 +125,7 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
         r.encodeMs = MsSince(copyStart);
         return ok;
     }
-    return Save(task, src, dst, format, r);
+    return Save(task, src, dst, format, kind, r);
 }
 
 // Why precise mode is not sure: a direction it does not trust enough, or
@@ -141,7 +154,8 @@ bool Analysable(const PageTask& task, const Skewmend::PageAnalysis& analysis, Pa
 bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 src;
     ImageFormat format = ImageFormat::kUnknown;
-    if (!Load(task, src, format, r)) {
+    Pictconv::PageDescription description;
+    if (!Load(task, src, format, r, &description)) {
         return false;
     }
     const auto start = Clock::now();
@@ -153,7 +167,7 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
         Skewmend::PreciseDeskew::Gate(analysis.usable, e, options.minConfidence, options.minAngle);
     CBitmap24 dst;
     r.turned = action == Skewmend::PreciseAction::kRotated &&
-               Turn(src, e.angle, options, analysis.paper, dst);
+               Turn(src, e.angle, options, analysis.paper, description.kind, dst);
     r.processMs = MsSince(start);
     r.precise = true;
     r.confidence = e.confidence;
@@ -172,7 +186,7 @@ bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
              : r.notSure                                     ? NotSureNote(e)
              : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
                                                              : PageNote::kNone;
-    return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
+    return WriteOutcome(task, options, src, r.turned ? dst : src, format, description, r);
 }
 
 // Precise mode for `estimate`: the estimate and the confidence gate.
@@ -255,7 +269,8 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 src;
         ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, src, format, r)) {
+        Pictconv::PageDescription description;
+        if (!Load(task, src, format, r, &description)) {
             return false;
         }
         const auto start = Clock::now();
@@ -263,7 +278,8 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         asked.paperColour = options.corner == Corner::kPaper;
         const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
         CBitmap24 dst;
-        r.turned = analysis.turns && Turn(src, analysis.angle, options, analysis.paper, dst);
+        r.turned = analysis.turns &&
+                   Turn(src, analysis.angle, options, analysis.paper, description.kind, dst);
         r.processMs = MsSince(start);
         if (!Analysable(task, analysis, r)) {
             return false;
@@ -277,7 +293,7 @@ PageResult AutoPage(const PageTask& task, const Options& options) {
         r.note = r.turned         ? PageNote::kNone
                  : analysis.found ? PageNote::kSmallTilt
                                   : PageNote::kNoSkewFound;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
+        return WriteOutcome(task, options, src, r.turned ? dst : src, format, description, r);
     });
 }
 
@@ -285,21 +301,22 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
     return Guarded(task, [&](PageResult& r) {
         CBitmap24 src;
         ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, src, format, r)) {
+        Pictconv::PageDescription description;
+        if (!Load(task, src, format, r, &description)) {
             return false;
         }
         // A turn by 0 degrees leaves the page as it is.
         const bool turns = task.angle != 0.0;
         CBitmap24 dst;
         const auto start = Clock::now();
-        r.turned = turns && Turn(src, task.angle, options, nullptr, dst);
+        r.turned = turns && Turn(src, task.angle, options, nullptr, description.kind, dst);
         r.processMs = MsSince(start);
         if (turns && !r.turned) {
             r.error = task.input + kNotTurned;
             return false;
         }
         r.turnAngle = task.angle;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
+        return WriteOutcome(task, options, src, r.turned ? dst : src, format, description, r);
     });
 }
 

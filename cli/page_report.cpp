@@ -52,6 +52,21 @@ std::string Fixed(double value) {
     return s.str();
 }
 
+// The note column: the fixed reason, then what writing the page in its
+// kind gave up, joined by "; ".
+ReportValue NoteValue(const PageResult& r) {
+    std::string note = NoteText(r.note);
+    if (!r.changes.empty()) {
+        note += (note.empty() ? "" : "; ") + r.changes;
+    }
+    return note.empty() ? ReportValue::Null() : ReportValue::String(note);
+}
+
+// What writing the page gave up, after its output in the text form.
+std::string ChangesText(const PageResult& r) {
+    return r.changes.empty() ? std::string() : " (" + r.changes + ")";
+}
+
 // The text of a page that precise mode decided (after "input: ").
 std::string PreciseLine(const Options& o, const PageResult& r) {
     const std::string confidence = "confidence " + Fixed(r.confidence);
@@ -111,8 +126,7 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
                            ? ReportValue::Number(r.confidence, kPreciseDecimals)
                            : ReportValue::Null()},
         {"mode", mode.empty() ? ReportValue::Null() : ReportValue::String(mode)},
-        {"note",
-         r.note == PageNote::kNone ? ReportValue::Null() : ReportValue::String(NoteText(r.note))},
+        {"note", NoteValue(r)},
         {"error", r.ok ? ReportValue::Null() : ReportValue::String(r.error)},
         {"input_bytes", r.hasFingerprint ? ReportValue::Int(static_cast<long long>(r.inputBytes))
                                          : ReportValue::Null()},
@@ -139,7 +153,7 @@ std::string PageLine(const Options& o, const PageResult& r) {
         return line.str();
     }
     if (o.precise && o.command != Command::kRotate) {
-        line << PreciseLine(o, r);
+        line << PreciseLine(o, r) << ChangesText(r);
         if (o.timings) {
             line << " (decode " << r.decodeMs << " ms, process " << r.processMs << " ms, encode "
                  << r.encodeMs << " ms)";
@@ -163,6 +177,7 @@ std::string PageLine(const Options& o, const PageResult& r) {
             line << "angle " << r.angle;
             break;
     }
+    line << ChangesText(r);
     if (o.timings) {
         line << " (decode " << r.decodeMs << " ms, process " << r.processMs << " ms, encode "
              << r.encodeMs << " ms)";

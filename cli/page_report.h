@@ -11,7 +11,9 @@
 // decimals in precise mode and for rotate, whole degrees with
 // --whole-degrees; null without one); confidence is precise mode's (null
 // otherwise); mode is "precise" or "whole-degrees" for auto and estimate,
-// null for rotate; note is a reason from the fixed list of page_note.h;
+// null for rotate; note is a reason from the fixed list of page_note.h,
+// then what writing the page in its kind gave up (PageResult::changes),
+// joined by "; ";
 // error the failure message; input_bytes and input_sha256 the size and
 // SHA-256 digest of the input as it was read.
 #pragma once

@@ -63,11 +63,12 @@ std::string Serialize(const PageResult& r) {
     Put(out, r.hasFingerprint ? "1" : "0");
     Put(out, std::to_string(r.inputBytes));
     Put(out, r.inputSha256);
+    Put(out, r.changes);
     return out;
 }
 
 bool Deserialize(const std::string& bytes, PageResult& r) {
-    std::vector<std::string> f(21);
+    std::vector<std::string> f(22);
     size_t pos = 0;
     for (std::string& field : f) {
         if (!Take(bytes, pos, field)) {
@@ -98,6 +99,7 @@ bool Deserialize(const std::string& bytes, PageResult& r) {
     r.hasFingerprint = f[18] == "1";
     r.inputBytes = std::strtoull(f[19].c_str(), nullptr, 10);
     r.inputSha256 = f[20];
+    r.changes = f[21];
     return true;
 }
 

@@ -26,7 +26,8 @@ struct PageResult {
     double turnAngle = 0.0;           // rotate: the angle the page was turned by
     bool skipped = false;             // nothing to do: the note says why
     PageNote note = PageNote::kNone;  // why a page was skipped or kept as it was
-    bool hasFingerprint = false;      // the input's size and digest, read before the work
+    std::string changes;          // what writing the page in its kind gave up (ChangeNotes), or ""
+    bool hasFingerprint = false;  // the input's size and digest, read before the work
     uint64_t inputBytes = 0;
     std::string inputSha256;  // lowercase hex
     double decodeMs = 0.0;

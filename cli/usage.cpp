@@ -34,7 +34,8 @@ Output (auto, rotate; choose one):
 Options:
       --corner white|black|paper
                        fill for the corners a turn uncovers (default white;
-                       paper = the page's mean background colour, auto only)
+                       paper = the page's mean background colour, auto only;
+                       a 1-bit page gets white unless black is asked)
       --canvas expand|keep
                        auto, rotate: the size of a turned page: expand (the
                        default) grows it to hold every pixel; keep gives the
