@@ -11,6 +11,7 @@
 
 #include "pictconv/exif_block.h"
 #include "pictconv/jpeg_quality.h"
+#include "pictconv/metadata_turn.h"
 
 namespace Pictconv {
 
@@ -158,7 +159,8 @@ void WriteJpegMetadata(jpeg_compress_struct& info, const PageMetadata& metadata)
         WriteMarker(info, kApp1, kXmpPrefix, kXmpPrefixSize,
                     reinterpret_cast<const uint8_t*>(metadata.xmp.data()), metadata.xmp.size());
     }
-    if (!metadata.icc.empty() && metadata.icc.size() <= kMaxIccBytes) {
+    if (!metadata.icc.empty() && metadata.icc.size() <= kMaxIccBytes &&
+        ProfileFits(metadata.icc, info.jpeg_color_space == JCS_GRAYSCALE)) {
         jpeg_write_icc_profile(&info, metadata.icc.data(),
                                static_cast<unsigned>(metadata.icc.size()));
     }

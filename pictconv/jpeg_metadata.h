@@ -42,7 +42,8 @@ void ReadJpegMetadata(jpeg_decompress_struct& info, PageMetadata& metadata);
 void SetJpegEncoding(jpeg_compress_struct& info, const PageMetadata& metadata, int qualityOverride,
                      int fallbackQuality);
 
-// Writes EXIF, XMP, the ICC profile, Photoshop resources and comments.
+// Writes EXIF, XMP, the ICC profile (when it fits the file's colour space,
+// ProfileFits), Photoshop resources and comments.
 void WriteJpegMetadata(jpeg_compress_struct& info, const PageMetadata& metadata);
 
 }  // namespace Pictconv

@@ -14,6 +14,8 @@ namespace {
 constexpr uint32_t kPixelXDimension = 0xA002;
 constexpr uint32_t kPixelYDimension = 0xA003;
 constexpr int kFirstSwappingOrientation = 5;
+// Where an ICC profile's header names its colour space.
+constexpr size_t kColourSpaceAt = 16;
 
 // A TIFF's EXIF directory holds its dimensions as libtiff's 32-bit values.
 void SetDimension(std::vector<TiffExifField>& fields, uint32_t tag, uint32_t value) {
@@ -61,6 +63,17 @@ std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& tu
         notes.emplace_back("colour profile dropped");
     }
     return notes;
+}
+
+bool ProfileFits(const std::vector<uint8_t>& icc, bool grey) {
+    if (icc.size() < kColourSpaceAt + 4) {
+        return true;
+    }
+    const std::string space(icc.begin() + kColourSpaceAt, icc.begin() + kColourSpaceAt + 4);
+    if (space == "CMYK") {
+        return false;
+    }
+    return grey ? space != "RGB " : space != "GRAY";
 }
 
 std::string JoinNotes(const std::vector<std::string>& notes) {

@@ -39,6 +39,11 @@ struct PageTurn {
 
 std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& turn);
 
+// False when the profile's colour space (its header's signature) is another
+// than the written page's: grey for `grey`, RGB otherwise. Profiles too
+// short to say, or of other spaces (Lab...), are taken as fitting.
+bool ProfileFits(const std::vector<uint8_t>& icc, bool grey);
+
 // The notes joined by "; ", "" when there are none.
 std::string JoinNotes(const std::vector<std::string>& notes);
 
