@@ -127,30 +127,28 @@ int main(int argc, char** argv) {
 
     Cli::BatchCounts counts;
     Cli::ProgressBar bar(tasks.size(), options.progress);
-    const Cli::PageJob job = [&](size_t i) {
-        switch (options.command) {
-            case Cli::Command::kAuto:
-                return Cli::AutoPage(tasks[i], options);
-            case Cli::Command::kRotate:
-                return Cli::RotatePage(tasks[i], options);
-            default:
-                return Cli::EstimatePage(tasks[i], options);
-        }
-    };
-    const Cli::ResultSink deliver = [&](size_t i, const Cli::PageResult& result) {
-        Cli::PageResult r = result;
-        r.input = tasks[i].input;
-        r.output = tasks[i].output;
-        counts.Add(r);
+    const Cli::PageJob job = [&](size_t i) { return Cli::RunTask(tasks[i], options); };
+    const Cli::ResultSink deliver = [&](size_t i, const Cli::PageResults& results) {
+        Cli::BatchCounts file;
         bar.Erase();
-        writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
-        if (announceFailures && !r.ok) {
-            std::cerr << "skewmend: " << Cli::PageLine(options, r) << std::endl;
+        for (const Cli::PageResult& result : results) {
+            Cli::PageResult r = result;
+            r.input = tasks[i].input;
+            r.output = tasks[i].output;
+            counts.Add(r);
+            file.Add(r);
+            writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
+            if (announceFailures && !r.ok) {
+                std::cerr << "skewmend: " << Cli::PageLine(options, r) << std::endl;
+            }
+            if (reportFile) {
+                reportFile->Row(r);
+            }
+        }
+        if (results.front().pages > 1) {
+            writer.Line(Cli::FileSummaryLine(options, tasks[i].input, tasks[i].output, file));
         }
         bar.Redraw();
-        if (reportFile) {
-            reportFile->Row(r);
-        }
     };
     const int jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
     Cli::RunBatch(tasks.size(), jobs, job, deliver, [&](size_t done) { bar.Update(done); });

@@ -34,16 +34,13 @@ bool Decode(const std::string& path, ImageFormat format, CBitmap24& page,
             return Pictconv::DecodeJpeg(path.c_str(), page, description);
         case ImageFormat::kPng:
             return Pictconv::DecodePng(path.c_str(), page, description);
-        case ImageFormat::kTiff:
-            if (!Pictconv::DecodeTiff(path.c_str(), page)) {
-                return false;
-            }
-            // The TIFF codec does not describe its pages: written in
-            // another format they keep what grey detection says of them.
-            description = Pictconv::PageDescription();
-            description.kind =
-                Pictconv::IsGreyPage(page) ? Pictconv::PageKind::kGrey : Pictconv::PageKind::kRgb;
-            return true;
+        case ImageFormat::kTiff: {
+            // The first page: a file of more is read page by page
+            // (tiff_jobs.h) and reaches here only to be refused.
+            Pictconv::TiffPages pages;
+            std::string reason;
+            return pages.Open(path.c_str(), reason) && pages.Read(0, page, description, reason);
+        }
         case ImageFormat::kUnknown:
             break;
     }
@@ -127,12 +124,37 @@ bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format
     bool ok = false;
     if (format == ImageFormat::kTiff) {
         const int fd = out.ReleaseFd();
-        ok = Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
+        ok = kind != nullptr ? Pictconv::EncodeTiffPage(page, *kind, fd, out.TempPath().c_str())
+                             : Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
     } else {
         std::FILE* stream = out.Stream();
         ok = stream != nullptr && Encode(page, stream, format, kind);
     }
     if (!ok || !out.Commit()) {
+        error = WriteError(path);
+        return false;
+    }
+    return true;
+}
+
+bool SaveTiffPages(Pictconv::TiffPages& input, const std::vector<Pictconv::TiffPageOut>& pages,
+                   const std::string& path, std::string& error) {
+    if (path == kStdStream) {
+        const TempFile encoded;
+        if (encoded.Path().empty() || !SaveTiffPages(input, pages, encoded.Path(), error)) {
+            error = "cannot write the picture to standard output";
+            return false;
+        }
+        return CopyToStandardOutput(encoded.Path(), error);
+    }
+    errno = 0;
+    Pictconv::AtomicOutput out(path.c_str());
+    if (!out.IsOpen()) {
+        error = WriteError(path);
+        return false;
+    }
+    const int fd = out.ReleaseFd();
+    if (!Pictconv::WriteTiffPages(input, pages, fd, out.TempPath().c_str()) || !out.Commit()) {
         error = WriteError(path);
         return false;
     }

@@ -9,10 +9,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bmpbase/bitmap24.h"
 #include "cli/image_format.h"
 #include "pictconv/page_description.h"
+#include "pictconv/tiff_pages.h"
 
 namespace Cli {
 
@@ -28,6 +30,13 @@ bool LoadPage(const std::string& path, BmpBase::CBitmap24& page, ImageFormat& fo
 // existing file is then untouched.
 bool SavePage(const BmpBase::CBitmap24& page, const std::string& path, ImageFormat format,
               std::string& error, const Pictconv::PageDescription* kind = nullptr);
+
+// Writes the pages `pages` of the open TIFF file `input` to `path` ("-" is
+// standard output) as one TIFF file (pictconv/tiff_pages.h), atomically.
+// False with a reason when it cannot be written; an existing file is then
+// untouched.
+bool SaveTiffPages(Pictconv::TiffPages& input, const std::vector<Pictconv::TiffPageOut>& pages,
+                   const std::string& path, std::string& error);
 
 // Copies the file `from` to `to` (or standard output, "-") byte for byte,
 // atomically. Used when a page

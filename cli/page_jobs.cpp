@@ -1,13 +1,3 @@
-// Every command goes through the engine's internal interface
-// (engine/pipeline.h). auto and estimate decide a page in precise mode by
-// default (a fractional angle with a confidence; pages it is not sure about
-// kept as they were); with --whole-degrees, auto analyses the page and, when
-// the small-tilt rule says so, turns it by the whole-degree angle, as
-// _AutoRotate does. rotate turns the page by the task's angle (--angle, or a
-// report's row for --from-report, whose skipped rows are never loaded) with
-// white or black corners; estimate stops after the analysis. A turned page
-// is written on the canvas --canvas asks for (page_canvas.h).
-//
 // Pages are turned in 24 bits and written in the kind they were read in
 // (bilevel, grey, palette, RGB; pictconv/page_description.h): the turned
 // page is brought back with Pictconv::ReduceToKind and the encoder writes
@@ -20,16 +10,17 @@
 // re-encoded when the output keeps the input's format: the input file is
 // copied byte for byte (or, in place, left alone), so a JPEG loses nothing
 // by passing through the tool and every page given reaches the output.
+// rotate's angle is the task's (--angle, or a report's row for
+// --from-report, whose skipped rows are never loaded).
 #include "cli/page_jobs.h"
 
-#include <chrono>
 #include <new>
 
-#include "cli/fingerprint.h"
-#include "cli/page_canvas.h"
+#include "cli/elapsed.h"
+#include "cli/page_decision.h"
 #include "cli/page_io.h"
-#include "engine/deskew/precise.h"
-#include "engine/pipeline.h"
+#include "cli/task_input.h"
+#include "cli/tiff_jobs.h"
 #include "pictconv/page_description.h"
 
 namespace Cli {
@@ -38,35 +29,10 @@ using BmpBase::CBitmap24;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-PageResult Begin(const PageTask& task) {
-    PageResult r;
-    r.input = task.input;
-    r.output = task.output;
-    r.error = task.refusal;
-    return r;
-}
-
-// A message about the file a task reads, naming the input as the reports
-// do (standard input's temporary copy as "-").
-void NameAsInput(const PageTask& task, std::string& message) {
-    const std::string& source = SourceOf(task);
-    for (size_t at = 0;
-         source != task.input && (at = message.find(source, at)) != std::string::npos;
-         at += task.input.size()) {
-        message.replace(at, source.size(), task.input);
-    }
-}
-
-bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r,
-          Pictconv::PageDescription* description = nullptr) {
+bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format,
+          Pictconv::PageDescription& description, PageResult& r) {
     const auto start = Clock::now();
-    const bool ok = LoadPage(SourceOf(task), page, format, r.error, description);
+    const bool ok = LoadPage(SourceOf(task), page, format, r.error, &description);
     NameAsInput(task, r.error);
     r.decodeMs = MsSince(start);
     return ok;
@@ -81,31 +47,12 @@ bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageForm
     page.infoHeader.biYPelsPerMeter = src.infoHeader.biYPelsPerMeter;
     const auto start = Clock::now();
     Pictconv::ReduceToKind(page, kind);
-    r.changes = Pictconv::ChangeNotes(kind.changes);
+    r.changeNotes = Pictconv::ChangeNotes(kind.changes);
     const ImageFormat format =
         task.outFormat == ImageFormat::kUnknown ? inputFormat : task.outFormat;
     const bool ok = SavePage(page, task.output, format, r.error, &kind);
     r.encodeMs = MsSince(start);
     return ok;
-}
-
-// Turns `src`, a page of `kind`, by `angle` into `dst` with the corner fill
-// (`paper` for the paper colour; may be null otherwise) on the canvas the
-// options ask for. False when the engine cannot turn the page.
-bool Turn(const CBitmap24& src, double angle, const Options& options, const uint8_t paper[3],
-          Pictconv::PageKind kind, CBitmap24& dst) {
-    const Corner corner = CornerForKind(options.corner, kind);
-    if (options.canvas == Canvas::kExpand) {
-        return Skewmend::TurnPage(src, angle, corner, paper, dst);
-    }
-    CBitmap24 turned;
-    if (!Skewmend::TurnPage(src, angle, corner, paper, turned)) {
-        return false;
-    }
-    uint8_t fill[3];
-    CornerColour(corner, paper, fill);
-    CentreOnCanvas(turned, src.height, src.width, fill, dst);
-    return true;
 }
 
 // Writes the outcome of `auto` and `rotate`: the turned page, or the page
@@ -128,128 +75,83 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
     return Save(task, src, dst, format, kind, r);
 }
 
-// Why precise mode is not sure: a direction it does not trust enough, or
-// none at all.
-PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
-    return e.status == Skewmend::PreciseStatus::kSure ? PageNote::kBelowMinConfidence
-                                                      : PageNote::kNoClearDirection;
-}
-
-const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
-const char kNotTurned[] = ": the page could not be rotated";
-
-// A page the engine cannot analyse at all (empty or beyond the size
-// limits) fails with the engine's reason.
-bool Analysable(const PageTask& task, const Skewmend::PageAnalysis& analysis, PageResult& r) {
-    if (!analysis.usable) {
-        r.error = task.input + ": " + analysis.reason;
-    }
-    return analysis.usable;
-}
-
-// Precise mode for `auto`: the sub-degree estimate, its gates and, when it
-// is trusted and large enough, the turn at the fractional angle. A page the
-// mode is not sure about, or whose skew cannot be estimated at all, is kept
-// as it was, never turned.
-bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
+// The one picture of a BMP, JPEG or PNG file (or of a TIFF file written in
+// another format) under the task's command.
+bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 src;
     ImageFormat format = ImageFormat::kUnknown;
-    Pictconv::PageDescription description;
-    if (!Load(task, src, format, r, &description)) {
+    Pictconv::PageDescription kind;
+    if (!Load(task, src, format, kind, r)) {
         return false;
     }
-    const auto start = Clock::now();
-    Skewmend::AnalysisOptions asked;
-    asked.precise = true;
-    const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-    const Skewmend::PreciseEstimate& e = analysis.precise;
-    const Skewmend::PreciseAction action =
-        Skewmend::PreciseDeskew::Gate(analysis.usable, e, options.minConfidence, options.minAngle);
     CBitmap24 dst;
-    r.turned = action == Skewmend::PreciseAction::kRotated &&
-               Turn(src, e.angle, options, analysis.paper, description.kind, dst);
-    r.processMs = MsSince(start);
-    r.precise = true;
-    r.confidence = e.confidence;
-    if (!Analysable(task, analysis, r)) {
-        return false;
+    switch (options.command) {
+        case Command::kAuto:
+            return DecideAuto(task.input, options, src, kind.kind, dst, r) &&
+                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+        case Command::kRotate:
+            return DecideRotate(task.input, task.angle, options, src, kind.kind, dst, r) &&
+                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+        default:
+            return DecideEstimate(task.input, options, src, r);
     }
-    if (action == Skewmend::PreciseAction::kRotated && !r.turned) {
-        r.error = task.input + kNotTurned;
-        return false;
-    }
-    const bool noSkew = action == Skewmend::PreciseAction::kFailed;
-    r.notSure = noSkew || action == Skewmend::PreciseAction::kNotSure;
-    r.hasAngle = !r.notSure;
-    r.preciseAngle = e.angle;
-    r.note = noSkew                                          ? PageNote::kNoSkewFound
-             : r.notSure                                     ? NotSureNote(e)
-             : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
-                                                             : PageNote::kNone;
-    return WriteOutcome(task, options, src, r.turned ? dst : src, format, description, r);
 }
 
-// Precise mode for `estimate`: the estimate and the confidence gate.
-bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r) {
-    CBitmap24 page;
-    ImageFormat format = ImageFormat::kUnknown;
-    if (!Load(task, page, format, r)) {
-        return false;
+// The results of a task decided without reading its file: `r` once, or for
+// a multi-page file's report rows, once per row with the row's page (and,
+// with `ownNotes`, the row's own reason for leaving the page as it is).
+std::vector<PageResult> ForEachRow(const PageTask& task, const PageResult& r, bool ownNotes) {
+    if (task.reportPages.empty()) {
+        return {r};
     }
-    Skewmend::PreciseEstimate e;
-    const auto start = Clock::now();
-    const bool ok = Skewmend::PreciseDeskew::Estimate(page, e);
-    r.processMs = MsSince(start);
-    r.precise = true;
-    r.confidence = e.confidence;
-    if (!ok || e.status == Skewmend::PreciseStatus::kFailed) {
-        r.error = task.input + kNoSkew;
-        return false;
+    std::vector<PageResult> results;
+    for (const ReportPage& row : task.reportPages) {
+        results.push_back(r);
+        results.back().page = row.page;
+        results.back().pages = row.pages;
+        if (ownNotes) {
+            results.back().note = row.skip;
+        }
     }
-    r.notSure = e.status != Skewmend::PreciseStatus::kSure || e.confidence < options.minConfidence;
-    r.hasAngle = !r.notSure;
-    r.note = r.notSure ? NotSureNote(e) : PageNote::kNone;
-    r.preciseAngle = e.angle;
-    return true;
+    return results;
 }
 
-// Takes the input's fingerprint for the report; for a report's row, marks
-// the page skipped when its input is no longer the page the row measured.
-// False with the reason when the input cannot be read.
-bool ReadInput(const PageTask& task, PageResult& r) {
-    Fingerprint print;
-    if (!FingerprintFile(SourceOf(task), print, r.error)) {
-        NameAsInput(task, r.error);
-        return false;
+bool AnyRowApplies(const PageTask& task) {
+    for (const ReportPage& row : task.reportPages) {
+        if (row.skip == PageNote::kNone) {
+            return true;
+        }
     }
-    r.hasFingerprint = true;
-    r.inputBytes = print.bytes;
-    r.inputSha256 = print.sha256;
-    if (task.checkFingerprint &&
-        (print.bytes != task.expected.bytes || print.sha256 != task.expected.sha256)) {
-        r.skipped = true;
-        r.note = PageNote::kPageChanged;
-    }
-    return true;
+    return false;
 }
 
-// Runs `body` on a page that is neither refused nor skipped, after taking
-// the input's fingerprint, and turns an allocation failure into a failed
-// page.
-template <typename Body>
-PageResult Guarded(const PageTask& task, Body body) {
-    PageResult r = Begin(task);
+}  // namespace
+
+std::vector<PageResult> RunTask(const PageTask& task, const Options& options) {
+    PageResult r = BeginResult(task);
     if (!task.refusal.empty()) {
-        return r;
+        return ForEachRow(task, r, false);
     }
-    if (task.skip != PageNote::kNone) {
+    const bool noRowApplies = !task.reportPages.empty() && !AnyRowApplies(task);
+    if (task.skip != PageNote::kNone || noRowApplies) {
         r.ok = true;
         r.skipped = true;
         r.note = task.skip;
-        return r;
+        return ForEachRow(task, r, noRowApplies);
     }
     try {
-        r.ok = ReadInput(task, r) && (r.skipped || body(r));
+        if (!ReadInput(task, r)) {
+            return ForEachRow(task, r, false);
+        }
+        if (r.skipped) {
+            r.ok = true;
+            return ForEachRow(task, r, false);
+        }
+        std::vector<PageResult> pages;
+        if (TiffFileTask(task, options, r, pages)) {
+            return pages;
+        }
+        r.ok = SinglePicture(task, options, r);
     } catch (const std::bad_alloc&) {
         r.ok = false;
         r.error = task.input + ": not enough memory for the picture";
@@ -257,90 +159,7 @@ PageResult Guarded(const PageTask& task, Body body) {
     if (r.ok) {
         r.error.clear();
     }
-    return r;
-}
-
-}  // namespace
-
-PageResult AutoPage(const PageTask& task, const Options& options) {
-    if (options.precise) {
-        return Guarded(task, [&](PageResult& r) { return PreciseAuto(task, options, r); });
-    }
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 src;
-        ImageFormat format = ImageFormat::kUnknown;
-        Pictconv::PageDescription description;
-        if (!Load(task, src, format, r, &description)) {
-            return false;
-        }
-        const auto start = Clock::now();
-        Skewmend::AnalysisOptions asked;
-        asked.paperColour = options.corner == Corner::kPaper;
-        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-        CBitmap24 dst;
-        r.turned = analysis.turns &&
-                   Turn(src, analysis.angle, options, analysis.paper, description.kind, dst);
-        r.processMs = MsSince(start);
-        if (!Analysable(task, analysis, r)) {
-            return false;
-        }
-        if (analysis.turns && !r.turned) {
-            r.error = task.input + kNotTurned;
-            return false;
-        }
-        r.hasAngle = analysis.found;
-        r.angle = analysis.angle;
-        r.note = r.turned         ? PageNote::kNone
-                 : analysis.found ? PageNote::kSmallTilt
-                                  : PageNote::kNoSkewFound;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, description, r);
-    });
-}
-
-PageResult RotatePage(const PageTask& task, const Options& options) {
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 src;
-        ImageFormat format = ImageFormat::kUnknown;
-        Pictconv::PageDescription description;
-        if (!Load(task, src, format, r, &description)) {
-            return false;
-        }
-        // A turn by 0 degrees leaves the page as it is.
-        const bool turns = task.angle != 0.0;
-        CBitmap24 dst;
-        const auto start = Clock::now();
-        r.turned = turns && Turn(src, task.angle, options, nullptr, description.kind, dst);
-        r.processMs = MsSince(start);
-        if (turns && !r.turned) {
-            r.error = task.input + kNotTurned;
-            return false;
-        }
-        r.turnAngle = task.angle;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, description, r);
-    });
-}
-
-PageResult EstimatePage(const PageTask& task, const Options& options) {
-    if (options.precise) {
-        return Guarded(task, [&](PageResult& r) { return PreciseEstimate(task, options, r); });
-    }
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 page;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, page, format, r)) {
-            return false;
-        }
-        const auto start = Clock::now();
-        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(page, {});
-        r.processMs = MsSince(start);
-        if (!analysis.found) {
-            r.error = task.input + kNoSkew;
-            return false;
-        }
-        r.hasAngle = true;
-        r.angle = analysis.angle;
-        return true;
-    });
+    return {r};
 }
 
 }  // namespace Cli

@@ -9,7 +9,10 @@ namespace {
 const char kGeneral[] =
     R"(Usage: skewmend COMMAND [OPTIONS] INPUT...
 
-Straighten pictures of document pages (BMP, JPEG, PNG or TIFF).
+Straighten pictures of document pages (BMP, JPEG, PNG or TIFF). A TIFF
+file of several pages is one task: each page is decided on its own, and the
+file is written whole, pages that are not turned carried over as stored and
+turned pages in their own kind and compression (see 'man skewmend').
 
 Commands:
   auto      find the skew of each page and turn it upright

@@ -5,6 +5,7 @@
 // named in the report's note. The inputs are made with libpng, libjpeg and
 // bmpbase's writer.
 #include <png.h>
+#include <tiffio.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include "pictconv/codecs.h"
 #include "pictconv/page.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/cli/tiff_files.h"
 #include "tests/pictconv/sample_files.h"
 #include "tests/support/synthetic_page.h"
 
@@ -129,7 +131,7 @@ struct Case {
     std::function<void(const std::string&)> make;
     const char* output;
     // PNG: IHDR colour type and bit depth; BMP: 0 and the depth; JPEG: 0
-    // and the component count.
+    // and the component count; TIFF: the compression and the depth.
     int colourType;
     int bits;
     const char* note;  // null when none
@@ -140,6 +142,7 @@ const std::vector<Case>& Cases() {
         {"1-bit png", BilevelPng, "out.png", PNG_COLOR_TYPE_GRAY, 1, nullptr},
         {"1-bit bmp", BilevelBmp, "out.bmp", 0, 1, nullptr},
         {"1-bit png as bmp", BilevelPng, "out.bmp", 0, 1, nullptr},
+        {"1-bit png as tif (Group 4)", BilevelPng, "out.tif", COMPRESSION_CCITTFAX4, 1, nullptr},
         {"palette png",
          [](const std::string& p) {
              Png(
@@ -201,6 +204,13 @@ class PageKinds : public CliTestBase {
             colourType = b[25];
         } else if (kind == "bmp" && b.size() > 29) {
             bits = b[28] | b[29] << 8;
+        } else if (kind == "tif") {
+            std::vector<StoredPage> pages;
+            bool big = false;
+            ASSERT_TRUE(ReadStoredPages(path, pages, big));
+            ASSERT_EQ(pages.size(), 1u);
+            colourType = pages[0].compression;
+            bits = pages[0].bitsPerSample;
         } else if (kind == "jpg") {
             BmpBase::CBitmap24 page;
             Pictconv::PageDescription d;
