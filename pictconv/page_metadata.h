@@ -35,16 +35,18 @@ struct TextEntry {
 
 // The resolution fields of the file that held the page, in the file's own
 // terms, so that a page written back in the same format gets exactly what
-// it had (300/1 stays 300/1, a JFIF density stays the same integer).
-enum class ResolutionSource { kNone, kJfif, kPhys, kTiff };
+// it had (a JFIF density stays the same integer, a pHYs its pixels per
+// metre). A TIFF's rationals need no such record: the page description
+// holds their value, which libtiff writes back as the same fraction.
+enum class ResolutionSource { kNone, kJfif, kPhys };
 
 struct StoredResolution {
     ResolutionSource source = ResolutionSource::kNone;
-    // JFIF: the densities; pHYs: pixels per unit; TIFF: the rationals' value.
+    // JFIF: the densities; pHYs: pixels per unit.
     double x = 0.0;
     double y = 0.0;
     // The format's own unit code: JFIF 0 none, 1 inch, 2 centimetre; pHYs 0
-    // unknown, 1 metre; TIFF 1 none, 2 inch, 3 centimetre.
+    // unknown, 1 metre.
     int unit = 0;
 };
 

@@ -4,6 +4,8 @@
 // count convention libtiff declares for each one.
 #include "pictconv/tiff_metadata.h"
 
+#include "pictconv/metadata_turn.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -231,16 +233,6 @@ bool ReadTiffMetadata(TIFF* tif, PageMetadata& metadata) {
         orientation <= 8) {
         metadata.orientation = orientation;
     }
-    float x = 0.0f, y = 0.0f;
-    uint16_t unit = RESUNIT_INCH;
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &x) == 1 &&
-        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &y) == 1) {
-        TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-        metadata.resolution.source = ResolutionSource::kTiff;
-        metadata.resolution.x = x;
-        metadata.resolution.y = y;
-        metadata.resolution.unit = unit;
-    }
     uint64_t exifOffset = 0;
     if (TIFFGetField(tif, TIFFTAG_EXIFIFD, &exifOffset) != 1 || exifOffset == 0) {
         return true;
@@ -269,7 +261,11 @@ bool WriteTiffExifDirectory(TIFF* tif, const PageMetadata& metadata, uint64_t& o
 }
 
 void SetTiffMetadata(TIFF* tif, const PageMetadata& metadata, uint64_t exifOffset) {
-    if (!metadata.icc.empty()) {
+    uint16_t photometric = PHOTOMETRIC_RGB;
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    const bool grey =
+        photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
+    if (!metadata.icc.empty() && ProfileFits(metadata.icc, grey)) {
         TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(metadata.icc.size()),
                      metadata.icc.data());
     }
@@ -289,13 +285,6 @@ void SetTiffMetadata(TIFF* tif, const PageMetadata& metadata, uint64_t exifOffse
         if (e.origin == TextOrigin::kTiffTag && IsText(e.tiffTag)) {
             TIFFSetField(tif, e.tiffTag, e.text.c_str());
         }
-    }
-    const StoredResolution& r = metadata.resolution;
-    if (r.source == ResolutionSource::kTiff && r.x > 0 && r.y > 0 && r.unit >= RESUNIT_NONE &&
-        r.unit <= RESUNIT_CENTIMETER) {
-        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, static_cast<uint16_t>(r.unit));
-        TIFFSetField(tif, TIFFTAG_XRESOLUTION, r.x);
-        TIFFSetField(tif, TIFFTAG_YRESOLUTION, r.y);
     }
     if (exifOffset != 0) {
         TIFFSetField(tif, TIFFTAG_EXIFIFD, exifOffset);

@@ -1,15 +1,17 @@
 // A TIFF page's metadata through libtiff's own tag functions: the ICC
 // profile, XMP packet, Photoshop resources and IPTC records, the text tags
 // (Artist, ImageDescription, DateTime, Software, Make, Model, Copyright,
-// HostComputer, DocumentName, PageName), the Orientation tag, the
-// resolution rationals and unit, and the fields of the EXIF directory.
+// HostComputer, DocumentName, PageName), the Orientation tag and the fields
+// of the EXIF directory. (The resolution is the page description's, read
+// and written as the rationals' value, which keeps 300/1 exact.)
 //
 // ReadTiffMetadata reads the current directory of `tif` and leaves the
 // handle at that directory again. Writing a page takes two steps: on a
 // fresh directory (a new file, or right after TIFFWriteDirectory),
 // WriteTiffExifDirectory writes the EXIF directory first and leaves a fresh
-// directory behind; then, with the page's other tags, SetTiffMetadata sets
-// the metadata tags and the link to that EXIF directory. EXIF fields libtiff
+// directory behind; then, with the page's other tags (the photometric
+// interpretation first), SetTiffMetadata sets the metadata tags and the link
+// to that EXIF directory. EXIF fields libtiff
 // does not accept are left out. Nothing prints; failures are reported by
 // return values; std::bad_alloc may be thrown.
 #pragma once
@@ -39,8 +41,8 @@ bool ReadTiffMetadata(TIFF* tif, PageMetadata& metadata);
 bool WriteTiffExifDirectory(TIFF* tif, const PageMetadata& metadata, uint64_t& offset);
 
 // Sets the tags above (not Orientation: written pixels are upright, and
-// the encoder says so) and the resolution exactly as read when the page
-// came from a TIFF; `exifOffset` 0 sets no EXIF link.
+// the encoder says so; the profile only when it fits the photometric
+// interpretation, ProfileFits); `exifOffset` 0 sets no EXIF link.
 void SetTiffMetadata(TIFF* tif, const PageMetadata& metadata, uint64_t exifOffset);
 
 // The EXIF orientation still to apply to a page that libtiff's RGBA

