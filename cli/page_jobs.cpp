@@ -3,7 +3,10 @@
 // page is brought back with Pictconv::ReduceToKind and the encoder writes
 // what its format holds of that kind. A bilevel page's corners are white,
 // or black when asked. What writing from the decoded page gave up (16-bit
-// samples, CMYK, transparency) goes to the report's note.
+// samples, CMYK, transparency) goes to the report's note. A page stored
+// sideways by its orientation is put upright before anything else and
+// written upright; its colour profile and metadata go with it
+// (page_metadata_job.h).
 //
 // A page that auto leaves unturned, for whatever reason (no skew could be
 // estimated included), and a page rotate turns by 0 degrees are not
@@ -19,6 +22,7 @@
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
+#include "cli/page_metadata_job.h"
 #include "cli/task_input.h"
 #include "cli/tiff_jobs.h"
 #include "pictconv/page_description.h"
@@ -38,31 +42,34 @@ bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format,
     return ok;
 }
 
-// Writes the turned page `page` of the source `src` in the source's kind,
-// with the source's resolution: the manual rotation makes a fresh bitmap
-// whose header does not carry it.
-bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageFormat inputFormat,
-          const Pictconv::PageDescription& kind, PageResult& r) {
+// Writes the turned (or only uprighted) page `page` of the source `src` in
+// the source's kind, with the source's resolution (the manual rotation makes
+// a fresh bitmap whose header does not carry it) and metadata.
+bool Save(const PageTask& task, const Options& options, const CBitmap24& src, CBitmap24& page,
+          ImageFormat inputFormat, const Pictconv::PageDescription& kind, bool uprighted,
+          PageResult& r) {
     page.infoHeader.biXPelsPerMeter = src.infoHeader.biXPelsPerMeter;
     page.infoHeader.biYPelsPerMeter = src.infoHeader.biYPelsPerMeter;
     const auto start = Clock::now();
     Pictconv::ReduceToKind(page, kind);
-    r.changeNotes = Pictconv::ChangeNotes(kind.changes);
+    Pictconv::PageDescription written = kind;
+    r.changeNotes = WrittenPageNotes(page, uprighted, written);
     const ImageFormat format =
         task.outFormat == ImageFormat::kUnknown ? inputFormat : task.outFormat;
-    const bool ok = SavePage(page, task.output, format, r.error, &kind);
+    const bool ok = SavePage(page, task.output, format, r.error, &written, options.quality);
     r.encodeMs = MsSince(start);
     return ok;
 }
 
-// Writes the outcome of `auto` and `rotate`: the turned page, or the page
-// as it was (the input copied byte for byte when the output keeps its
-// format, nothing at all in place). `dst` is the turned page or the source.
+// Writes the outcome of `auto` and `rotate`: the turned or uprighted page,
+// or the page as it was (the input copied byte for byte when the output
+// keeps its format, nothing at all in place). `dst` is the turned page or
+// the source.
 bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24& src,
                   CBitmap24& dst, ImageFormat format, const Pictconv::PageDescription& kind,
-                  PageResult& r) {
+                  bool uprighted, PageResult& r) {
     const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
-    if (!r.turned && sameFormat) {
+    if (!r.turned && !uprighted && sameFormat) {
         r.copied = true;
         if (options.inPlace) {
             return true;
@@ -72,7 +79,7 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
         r.encodeMs = MsSince(copyStart);
         return ok;
     }
-    return Save(task, src, dst, format, kind, r);
+    return Save(task, options, src, dst, format, kind, uprighted, r);
 }
 
 // The one picture of a BMP, JPEG or PNG file (or of a TIFF file written in
@@ -84,14 +91,17 @@ bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) 
     if (!Load(task, src, format, kind, r)) {
         return false;
     }
+    const bool uprighted = UprightLoadedPage(src, format, kind);
     CBitmap24 dst;
     switch (options.command) {
         case Command::kAuto:
             return DecideAuto(task.input, options, src, kind.kind, dst, r) &&
-                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, uprighted,
+                                r);
         case Command::kRotate:
             return DecideRotate(task.input, task.angle, options, src, kind.kind, dst, r) &&
-                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, uprighted,
+                                r);
         default:
             return DecideEstimate(task.input, options, src, r);
     }

@@ -1,6 +1,6 @@
-// The pages are decided one after the other; only the turned pages are kept
-// in memory until the file is written (the others are carried from the
-// input itself).
+// The pages are decided one after the other; only the turned pages (and
+// those put upright by their orientation) are kept in memory until the file
+// is written (the others are carried from the input itself).
 #include "cli/tiff_jobs.h"
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
+#include "cli/page_metadata_job.h"
 #include "cli/task_input.h"
 #include "pictconv/tiff_pages.h"
 
@@ -35,10 +36,11 @@ const ReportPage* RowFor(const PageTask& task, uint32_t page) {
     return nullptr;
 }
 
-// Decides page `r.page` (`src`, of `description`) under the task's command;
-// `dst` receives the turned page.
+// Decides page `r.page` (`src`, of `description`, `uprighted` by its
+// orientation) under the task's command; `dst` receives the turned page.
 void DecidePage(const PageTask& task, const Options& options, const CBitmap24& src,
-                const Pictconv::PageDescription& description, CBitmap24& dst, PageResult& r) {
+                Pictconv::PageDescription& description, bool uprighted, CBitmap24& dst,
+                PageResult& r) {
     switch (options.command) {
         case Command::kAuto:
             r.ok = DecideAuto(task.input, options, src, description.kind, dst, r);
@@ -61,8 +63,8 @@ void DecidePage(const PageTask& task, const Options& options, const CBitmap24& s
     }
     if (!r.ok) {
         r.turned = false;  // carried over as it is
-    } else if (r.turned) {
-        r.changeNotes = Pictconv::ChangeNotes(description.changes);
+    } else if (r.turned || (uprighted && options.command != Command::kEstimate)) {
+        r.changeNotes = WrittenPageNotes(r.turned ? dst : src, uprighted, description);
     }
 }
 
@@ -121,12 +123,15 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
             return true;
         }
         r.decodeMs = MsSince(start);
+        const bool uprighted = UprightLoadedPage(src, ImageFormat::kTiff, descriptions[i]);
         auto dst = std::make_unique<CBitmap24>();
-        DecidePage(task, options, src, descriptions[i], *dst, r);
+        DecidePage(task, options, src, descriptions[i], uprighted, *dst, r);
         if (r.turned) {
             turned[i] = std::move(dst);
+        } else if (writes && r.ok && uprighted && !r.skipped) {
+            turned[i] = std::make_unique<CBitmap24>(src);
         }
-        r.copied = writes && r.ok && !r.turned;
+        r.copied = writes && r.ok && turned[i] == nullptr;
     }
     if (writes) {
         const auto start = Clock::now();

@@ -23,6 +23,7 @@
 #include "pictconv/page.h"
 #include "pictconv/png_metadata.h"
 #include "pictconv/tiff_metadata.h"
+#include "tests/pictconv/sample_files.h"
 #include "tests/support/test_support.h"
 
 using Pictconv::PageMetadata;
@@ -31,63 +32,9 @@ using Pictconv::TextOrigin;
 
 namespace {
 
-constexpr char kMake[] = "Camera Co";
+using PictconvTest::ExifBlock;
+using PictconvTest::kMake;
 constexpr char kXmp[] = "<x:xmpmeta><rdf:Description tiff:Orientation=\"6\"/></x:xmpmeta>";
-
-// An RGB monitor profile of `size` bytes (a multiple of 4, at least 132):
-// a header libpng accepts, no tags, then a byte pattern.
-std::vector<uint8_t> Profile(size_t size) {
-    std::vector<uint8_t> p(size);
-    for (size_t i = 132; i < size; ++i) {
-        p[i] = static_cast<uint8_t>(i * 7 + 3);
-    }
-    const auto put32 = [&p](size_t at, uint32_t v) {
-        for (int b = 0; b < 4; ++b) {
-            p[at + b] = static_cast<uint8_t>(v >> (24 - 8 * b));
-        }
-    };
-    put32(0, static_cast<uint32_t>(size));
-    put32(8, 0x02100000);
-    std::memcpy(&p[12], "mntrRGB XYZ ", 12);
-    std::memcpy(&p[36], "acsp", 4);
-    put32(68, 0x0000F6D6);
-    put32(72, 0x00010000);
-    put32(76, 0x0000D32D);
-    return p;
-}
-
-// A big-endian EXIF block: IFD0 with Make, Orientation and the EXIF link;
-// the EXIF directory with PixelXDimension and PixelYDimension.
-std::vector<uint8_t> ExifBlock(uint16_t orientation) {
-    std::vector<uint8_t> b = {'M', 'M', 0, 42, 0, 0, 0, 8};
-    const auto put16 = [&b](uint32_t v) {
-        b.push_back(static_cast<uint8_t>(v >> 8));
-        b.push_back(static_cast<uint8_t>(v));
-    };
-    const auto put32 = [&](uint32_t v) {
-        put16(v >> 16);
-        put16(v & 0xFFFF);
-    };
-    const auto entry = [&](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-        put16(tag);
-        put16(type);
-        put32(count);
-        put32(value);
-    };
-    // IFD0 at 8 with 3 entries ends at 8 + 2 + 36 + 4 = 50; the EXIF
-    // directory at 50 (2 entries, 30 bytes) ends at 80, Make's text follows.
-    put16(3);
-    entry(0x010F, 2, sizeof kMake, 80);
-    entry(0x0112, 3, 1, static_cast<uint32_t>(orientation) << 16);
-    entry(0x8769, 4, 1, 50);
-    put32(0);
-    put16(2);
-    entry(0xA002, 4, 1, 640);
-    entry(0xA003, 4, 1, 480);
-    put32(0);
-    b.insert(b.end(), kMake, kMake + sizeof kMake);
-    return b;
-}
 
 bool HasMake(const std::vector<uint8_t>& exif) {
     return std::search(exif.begin(), exif.end(), kMake, kMake + sizeof kMake - 1) != exif.end();
@@ -131,7 +78,7 @@ void WriteJpegFile(const std::string& path, const PageMetadata* carried, int qua
         std::string xmp = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + kXmp;
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(xmp.data()),
                           static_cast<unsigned>(xmp.size()));
-        const std::vector<uint8_t> icc = Profile(70000);  // two APP2 segments
+        const std::vector<uint8_t> icc = PictconvTest::IccProfile(70000);  // two APP2 segments
         jpeg_write_icc_profile(&info, icc.data(), static_cast<unsigned>(icc.size()));
         const std::string ps = std::string("Photoshop 3.0") + '\0' + "8BIM resources";
         jpeg_write_marker(&info, JPEG_APP0 + 13, reinterpret_cast<const JOCTET*>(ps.data()),
@@ -178,7 +125,7 @@ TEST(JpegMetadata, ProfileExifXmpAndEncodingSurviveATurnedPage) {
         EXPECT_TRUE(Pictconv::TurnMetadata(m, {24, 32, false}).empty());
         WriteJpegFile(dir.File("out.jpg"), &m, 0, false);
         const PageMetadata out = ReadJpegFile(dir.File("out.jpg"));
-        EXPECT_EQ(out.icc, Profile(70000));
+        EXPECT_EQ(out.icc, PictconvTest::IccProfile(70000));
         EXPECT_EQ(out.orientation, 1);
         EXPECT_TRUE(HasMake(out.exif));
         EXPECT_EQ(out.xmp.find("Orientation=\"1\""), out.xmp.find("Orientation="));
@@ -218,7 +165,7 @@ void WritePngFile(const std::string& path, const PageMetadata* carried) {
         Pictconv::WritePngMetadata(png, info, *carried, chunks);
         png_write_info(png, info);
     } else {
-        const std::vector<uint8_t> icc = Profile(600);
+        const std::vector<uint8_t> icc = PictconvTest::IccProfile(600);
         png_set_iCCP(png, info, "scanner", 0, icc.data(), static_cast<png_uint_32>(icc.size()));
         std::vector<uint8_t> exif = ExifBlock(8);
         png_set_eXIf_1(png, info, static_cast<png_uint_32>(exif.size()), exif.data());
@@ -294,7 +241,7 @@ TEST(PngMetadata, ProfileExifXmpTextAndDensitySurviveATurnedPage) {
     EXPECT_TRUE(Pictconv::TurnMetadata(m, {3, 4, false}).empty());
     WritePngFile(dir.File("out.png"), &m);
     const PageMetadata out = ReadPngFile(dir.File("out.png"));
-    EXPECT_EQ(out.icc, Profile(600));
+    EXPECT_EQ(out.icc, PictconvTest::IccProfile(600));
     EXPECT_EQ(out.iccName, "scanner");
     EXPECT_EQ(out.orientation, 1);
     EXPECT_TRUE(HasMake(out.exif));
@@ -341,7 +288,7 @@ void WriteTiffFile(const std::string& path, const char* mode, const PageMetadata
     if (carried != nullptr) {
         Pictconv::SetTiffMetadata(tif, *carried, exifOffset);
     } else {
-        const std::vector<uint8_t> icc = Profile(400);
+        const std::vector<uint8_t> icc = PictconvTest::IccProfile(400);
         TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
         TIFFSetField(tif, TIFFTAG_XMLPACKET, static_cast<uint32_t>(std::strlen(kXmp)), kXmp);
         TIFFSetField(tif, TIFFTAG_PHOTOSHOP, 4u, "8BIM");
@@ -388,7 +335,7 @@ TEST(TiffMetadata, TagsAndExifSurviveInEitherByteOrder) {
         EXPECT_TRUE(Pictconv::TurnMetadata(m, {3, 4, false}).empty());
         WriteTiffFile(dir.File("out.tif"), outMode, &m);
         const PageMetadata out = ReadTiffFile(dir.File("out.tif"));
-        EXPECT_EQ(out.icc, Profile(400));
+        EXPECT_EQ(out.icc, PictconvTest::IccProfile(400));
         EXPECT_NE(out.xmp.find("Orientation=\"1\""), std::string::npos);
         EXPECT_EQ(out.photoshop, std::vector<uint8_t>({'8', 'B', 'I', 'M'}));
         EXPECT_EQ(out.iptc, kIptc);
@@ -467,7 +414,7 @@ TEST(MetadataTurn, DamagedExifAndAChangedColourSpaceAreDroppedWithTheirNotes) {
         SCOPED_TRACE(c.name);
         PageMetadata m;
         m.exif = ExifBlock(6);
-        m.icc = Profile(200);
+        m.icc = PictconvTest::IccProfile(200);
         if (c.damageExif) {
             m.exif[7] = 0xF0;  // IFD0 beyond the block
         }
