@@ -4,6 +4,7 @@
 // and a JPEG keeps its quality unless --quality says otherwise.
 #include <gtest/gtest.h>
 
+#include <png.h>
 #include <tiffio.h>
 
 #include <cstdio>
@@ -137,6 +138,44 @@ TEST_F(Metadata, AJpegKeepsItsQualityUnlessAskedForAnother) {
         ASSERT_TRUE(Pictconv::DecodeJpeg(File("out.jpg").c_str(), out, d));
         EXPECT_EQ(d.metadata.jpeg.quality, c.quality);
     }
+}
+
+TEST_F(Metadata, APngKeepsItsProfileTextAndDensity) {
+    const CBitmap24 page = TestSupport::TextPage(kPageRows, kPageCols, kTilt, 1);
+    std::FILE* f = std::fopen(File("in.png").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_set_IHDR(png, info, page.width, page.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const std::vector<uint8_t> icc = PictconvTest::IccProfile(2000);
+    png_set_iCCP(png, info, "scanner", 0, icc.data(), static_cast<png_uint_32>(icc.size()));
+    png_set_pHYs(png, info, 11811, 11811, PNG_RESOLUTION_METER);
+    png_text text{};
+    text.compression = PNG_TEXT_COMPRESSION_NONE;
+    text.key = const_cast<png_charp>("Author");
+    text.text = const_cast<png_charp>("Ada");
+    png_set_text(png, info, &text, 1);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    for (uint32_t r = 0; r < page.height; ++r) {
+        png_write_row(png, Pictconv::TopRow(page, r));
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+
+    ASSERT_EQ(Run({"auto", "in.png", "-o", "out.png"}).exitCode, 0);
+    CBitmap24 out;
+    PageDescription d;
+    ASSERT_TRUE(Pictconv::DecodePng(File("out.png").c_str(), out, d));
+    EXPECT_GT(out.width, page.width);  // turned
+    EXPECT_EQ(d.metadata.icc, icc);
+    EXPECT_EQ(d.metadata.iccName, "scanner");
+    EXPECT_EQ(d.metadata.resolution.x, 11811);
+    ASSERT_EQ(d.metadata.text.size(), 1u);
+    EXPECT_EQ(d.metadata.text[0].text, "Ada");
 }
 
 // A scanner's TIFF: profile, text tags, XMP and 300/1 dpi.
