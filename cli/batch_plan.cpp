@@ -75,7 +75,15 @@ void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed
     } else if (o.inPlace) {
         t.output = f.path;
     } else {
-        t.output = (fs::path(o.outDir) / f.relative).string();
+        fs::path output = fs::path(o.outDir) / f.relative;
+        // A 1-bit page cannot be a JPEG: such inputs are written as TIFF
+        // (Group 4) unless --output-format names another format.
+        if (o.bilevel && DetectFormat(f.path) == ImageFormat::kJpeg) {
+            output.replace_extension(o.outputFormat == ImageFormat::kPng   ? ".png"
+                                     : o.outputFormat == ImageFormat::kBmp ? ".bmp"
+                                                                           : ".tif");
+        }
+        t.output = output.string();
     }
     t.outFormat = FormatFromExtension(t.output);
     if (t.outFormat == ImageFormat::kUnknown) {

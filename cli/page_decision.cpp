@@ -20,24 +20,6 @@ namespace {
 const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
 const char kNotTurned[] = ": the page could not be rotated";
 
-// Turns `src` by `angle` into `dst` with the corner fill (`paper` for the
-// paper colour; may be null otherwise) on the canvas the options ask for.
-// False when the engine cannot turn the page.
-bool Turn(const CBitmap24& src, double angle, const Options& options, Corner corner,
-          const uint8_t paper[3], CBitmap24& dst) {
-    if (options.canvas == Canvas::kExpand) {
-        return Skewmend::TurnPage(src, angle, corner, paper, dst);
-    }
-    CBitmap24 turned;
-    if (!Skewmend::TurnPage(src, angle, corner, paper, turned)) {
-        return false;
-    }
-    uint8_t fill[3];
-    CornerColour(corner, paper, fill);
-    CentreOnCanvas(turned, src.height, src.width, fill, dst);
-    return true;
-}
-
 // Why precise mode is not sure: a direction it does not trust enough, or
 // none at all.
 PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
@@ -68,7 +50,7 @@ bool PreciseAuto(const std::string& input, const Options& options, const CBitmap
     const Skewmend::PreciseAction action =
         Skewmend::PreciseDeskew::Gate(analysis.usable, e, options.minConfidence, options.minAngle);
     r.turned = action == Skewmend::PreciseAction::kRotated &&
-               Turn(src, e.angle, options, corner, analysis.paper, dst);
+               TurnOnCanvas(src, e.angle, options, corner, analysis.paper, dst);
     r.processMs = MsSince(start);
     r.precise = true;
     r.confidence = e.confidence;
@@ -92,6 +74,21 @@ bool PreciseAuto(const std::string& input, const Options& options, const CBitmap
 
 }  // namespace
 
+bool TurnOnCanvas(const CBitmap24& src, double angle, const Options& options, Corner corner,
+                  const uint8_t paper[3], CBitmap24& dst) {
+    if (options.canvas == Canvas::kExpand) {
+        return Skewmend::TurnPage(src, angle, corner, paper, dst);
+    }
+    CBitmap24 turned;
+    if (!Skewmend::TurnPage(src, angle, corner, paper, turned)) {
+        return false;
+    }
+    uint8_t fill[3];
+    CornerColour(corner, paper, fill);
+    CentreOnCanvas(turned, src.height, src.width, fill, dst);
+    return true;
+}
+
 bool DecideAuto(const std::string& input, const Options& options, const CBitmap24& src,
                 Pictconv::PageKind kind, CBitmap24& dst, PageResult& r) {
     const Corner corner = CornerForKind(options.corner, kind);
@@ -102,7 +99,8 @@ bool DecideAuto(const std::string& input, const Options& options, const CBitmap2
     Skewmend::AnalysisOptions asked;
     asked.paperColour = corner == Corner::kPaper;
     const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-    r.turned = analysis.turns && Turn(src, analysis.angle, options, corner, analysis.paper, dst);
+    r.turned =
+        analysis.turns && TurnOnCanvas(src, analysis.angle, options, corner, analysis.paper, dst);
     r.processMs = MsSince(start);
     if (!Analysable(input, analysis, r)) {
         return false;
@@ -124,8 +122,8 @@ bool DecideRotate(const std::string& input, double angle, const Options& options
     // A turn by 0 degrees leaves the page as it is.
     const bool turns = angle != 0.0;
     const auto start = Clock::now();
-    r.turned =
-        turns && Turn(src, angle, options, CornerForKind(options.corner, kind), nullptr, dst);
+    r.turned = turns &&
+               TurnOnCanvas(src, angle, options, CornerForKind(options.corner, kind), nullptr, dst);
     r.processMs = MsSince(start);
     if (turns && !r.turned) {
         r.error = input + kNotTurned;

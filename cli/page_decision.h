@@ -32,6 +32,12 @@ bool DecideRotate(const std::string& input, double angle, const Options& options
                   const BmpBase::CBitmap24& src, Pictconv::PageKind kind, BmpBase::CBitmap24& dst,
                   PageResult& r);
 
+// Turns `src` by `angle` into `dst` with the corner fill (`paper` for the
+// paper colour; black when null) on the canvas the options ask for. False
+// when the engine cannot turn the page.
+bool TurnOnCanvas(const BmpBase::CBitmap24& src, double angle, const Options& options,
+                  Corner corner, const uint8_t paper[3], BmpBase::CBitmap24& dst);
+
 // estimate.
 bool DecideEstimate(const std::string& input, const Options& options,
                     const BmpBase::CBitmap24& page, PageResult& r);

@@ -19,6 +19,7 @@
 
 #include <new>
 
+#include "cli/bilevel_output.h"
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
@@ -82,6 +83,22 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
     return Save(task, options, src, dst, format, kind, uprighted, r);
 }
 
+// --bilevel: the page written 1-bit, turned or not, with the method's note
+// and then what the metadata's notes add.
+bool WriteBilevel(const PageTask& task, const Options& options, const CBitmap24& src,
+                  const CBitmap24& decided, ImageFormat format,
+                  const Pictconv::PageDescription& source, bool uprighted, PageResult& r) {
+    CBitmap24 page;
+    Pictconv::PageDescription bilevel;
+    if (!MakeBilevel(src, decided, options, source, page, bilevel, r)) {
+        return false;
+    }
+    const std::string note = r.changeNotes;
+    const bool ok = Save(task, options, src, page, format, bilevel, uprighted, r);
+    r.changeNotes = JoinedNotes(note, r.changeNotes);
+    return ok;
+}
+
 // The one picture of a BMP, JPEG or PNG file (or of a TIFF file written in
 // another format) under the task's command.
 bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) {
@@ -93,18 +110,25 @@ bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) 
     }
     const bool uprighted = UprightLoadedPage(src, format, kind);
     CBitmap24 dst;
+    const Options decision = DecisionOptions(options);
+    bool decided = false;
     switch (options.command) {
         case Command::kAuto:
-            return DecideAuto(task.input, options, src, kind.kind, dst, r) &&
-                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, uprighted,
-                                r);
+            decided = DecideAuto(task.input, decision, src, kind.kind, dst, r);
+            break;
         case Command::kRotate:
-            return DecideRotate(task.input, task.angle, options, src, kind.kind, dst, r) &&
-                   WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, uprighted,
-                                r);
+            decided = DecideRotate(task.input, task.angle, decision, src, kind.kind, dst, r);
+            break;
         default:
             return DecideEstimate(task.input, options, src, r);
     }
+    if (!decided) {
+        return false;
+    }
+    if (options.bilevel) {
+        return WriteBilevel(task, options, src, dst, format, kind, uprighted, r);
+    }
+    return WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, uprighted, r);
 }
 
 // The results of a task decided without reading its file: `r` once, or for

@@ -25,12 +25,22 @@ std::string WrittenPageNotes(const BmpBase::CBitmap24& written, bool uprighted,
     if (uprighted) {
         notes.emplace_back("put upright by its orientation");
     }
-    const bool converted = (description.changes & Pictconv::kConvertedToRgb) != 0;
-    for (std::string& n :
-         Pictconv::TurnMetadata(description.metadata, {written.width, written.height, converted})) {
+    const bool grey = description.kind == Pictconv::PageKind::kBilevel ||
+                      description.kind == Pictconv::PageKind::kGrey;
+    const bool otherSpace = (description.changes & Pictconv::kConvertedToRgb) != 0 ||
+                            !Pictconv::ProfileFits(description.metadata.icc, grey);
+    for (std::string& n : Pictconv::TurnMetadata(description.metadata,
+                                                 {written.width, written.height, otherSpace})) {
         notes.push_back(std::move(n));
     }
     return Pictconv::JoinNotes(notes);
+}
+
+std::string JoinedNotes(const std::string& first, const std::string& second) {
+    if (first.empty() || second.empty()) {
+        return first + second;
+    }
+    return first + "; " + second;
 }
 
 }  // namespace Cli

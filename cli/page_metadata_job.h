@@ -9,8 +9,9 @@
 // (Pictconv::TurnMetadata) and gives the report's change notes: what
 // writing in the page's kind gave up, then "put upright by its
 // orientation" when that happened, then the metadata's own notes ("EXIF
-// dropped (damaged)", "colour profile dropped"). Nothing here fails but for
-// std::bad_alloc.
+// dropped (damaged)", "colour profile dropped" when the page is written in
+// another colour space than its profile's: CMYK as RGB, colour as grey or
+// bilevel). Nothing here fails but for std::bad_alloc.
 #pragma once
 
 #include <string>
@@ -31,5 +32,8 @@ bool UprightLoadedPage(BmpBase::CBitmap24& page, ImageFormat format,
 // UprightLoadedPage returned.
 std::string WrittenPageNotes(const BmpBase::CBitmap24& written, bool uprighted,
                              Pictconv::PageDescription& description);
+
+// `first` and `second` joined by "; ", either left out when empty.
+std::string JoinedNotes(const std::string& first, const std::string& second);
 
 }  // namespace Cli

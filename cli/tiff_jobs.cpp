@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "cli/bilevel_output.h"
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
@@ -36,11 +37,10 @@ const ReportPage* RowFor(const PageTask& task, uint32_t page) {
     return nullptr;
 }
 
-// Decides page `r.page` (`src`, of `description`, `uprighted` by its
-// orientation) under the task's command; `dst` receives the turned page.
+// Decides page `r.page` (`src`, of `description`) under the task's command;
+// `dst` receives the turned page.
 void DecidePage(const PageTask& task, const Options& options, const CBitmap24& src,
-                Pictconv::PageDescription& description, bool uprighted, CBitmap24& dst,
-                PageResult& r) {
+                const Pictconv::PageDescription& description, CBitmap24& dst, PageResult& r) {
     switch (options.command) {
         case Command::kAuto:
             r.ok = DecideAuto(task.input, options, src, description.kind, dst, r);
@@ -63,8 +63,6 @@ void DecidePage(const PageTask& task, const Options& options, const CBitmap24& s
     }
     if (!r.ok) {
         r.turned = false;  // carried over as it is
-    } else if (r.turned || (uprighted && options.command != Command::kEstimate)) {
-        r.changeNotes = WrittenPageNotes(r.turned ? dst : src, uprighted, description);
     }
 }
 
@@ -125,11 +123,24 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
         r.decodeMs = MsSince(start);
         const bool uprighted = UprightLoadedPage(src, ImageFormat::kTiff, descriptions[i]);
         auto dst = std::make_unique<CBitmap24>();
-        DecidePage(task, options, src, descriptions[i], uprighted, *dst, r);
-        if (r.turned) {
+        DecidePage(task, DecisionOptions(options), src, descriptions[i], *dst, r);
+        if (options.bilevel && writes && r.ok) {
+            // Every page is written 1-bit, turned or not.
+            auto page = std::make_unique<CBitmap24>();
+            Pictconv::PageDescription bilevel;
+            r.ok = MakeBilevel(src, *dst, options, descriptions[i], *page, bilevel, r);
+            if (r.ok) {
+                turned[i] = std::move(page);
+                descriptions[i] = bilevel;
+            }
+        } else if (r.turned) {
             turned[i] = std::move(dst);
         } else if (writes && r.ok && uprighted && !r.skipped) {
             turned[i] = std::make_unique<CBitmap24>(src);
+        }
+        if (turned[i] != nullptr) {
+            r.changeNotes = JoinedNotes(r.changeNotes,
+                                        WrittenPageNotes(*turned[i], uprighted, descriptions[i]));
         }
         r.copied = writes && r.ok && turned[i] == nullptr;
     }

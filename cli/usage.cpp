@@ -43,6 +43,11 @@ Options:
                        auto, rotate: the size of a turned page: expand (the
                        default) grows it to hold every pixel; keep gives the
                        input's size, the turned page centred on it
+      --bilevel otsu|sauvola|dotsu|multibg|best
+                       auto, rotate: write every page 1-bit, made bilevel
+                       after the turn by the engine's method (best picks
+                       one by the page's lighting); Group 4 TIFF, 1-bit
+                       PNG or BMP; JPEG inputs under --out-dir become .tif
       --angle DEGREES  rotate: positive turns clockwise as displayed
       --quality N      auto, rotate: quality 1..100 of written JPEG pages
                        (default: the input JPEG's estimated quality, 90
@@ -101,7 +106,8 @@ Examples:
 const char kAuto[] =
     R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                      [--corner white|black|paper] [--canvas expand|keep]
-                     [--quality N] [--force] [--recursive]
+                     [--quality N] [--bilevel METHOD] [--force]
+                     [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
                      [--min-confidence X] [--min-angle D] [--whole-degrees]
                      [--report FILE.csv|FILE.json]
@@ -133,12 +139,14 @@ Example:
   skewmend auto scan.jpg -o scan-straight.jpg
   skewmend auto scans/ --out-dir straight/ --format csv
   skewmend auto scans/ --out-dir review/ --report review.csv
+  skewmend auto scan.jpg -o scan.tif --bilevel best
 )";
 
 const char kRotate[] =
     R"(Usage: skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                        --angle DEGREES [--corner white|black] [--force]
                        [--canvas expand|keep] [--quality N]
+                       [--bilevel METHOD]
        skewmend rotate --from-report FILE (--out-dir DIR | --in-place)
                        [--corner white|black] [--canvas expand|keep]
                        [--force] [--jobs N]
