@@ -108,8 +108,20 @@ void ReadJpegMetadata(jpeg_decompress_struct& info, PageMetadata& metadata) {
     }
     metadata.jpeg.progressive = info.progressive_mode != 0;
     if (info.num_components > 0 && info.comp_info != nullptr) {
-        metadata.jpeg.lumaHorizontal = info.comp_info[0].h_samp_factor;
-        metadata.jpeg.lumaVertical = info.comp_info[0].v_samp_factor;
+        // Relative to the chroma's, which is how the writer sets them (chroma
+        // at 1x1): a file sampled 2x2 in every component is 4:4:4.
+        int h = info.comp_info[0].h_samp_factor;
+        int v = info.comp_info[0].v_samp_factor;
+        if (info.num_components >= 3) {
+            const int ch = info.comp_info[1].h_samp_factor;
+            const int cv = info.comp_info[1].v_samp_factor;
+            if (ch > 0 && cv > 0 && h % ch == 0 && v % cv == 0) {
+                h /= ch;
+                v /= cv;
+            }
+        }
+        metadata.jpeg.lumaHorizontal = h;
+        metadata.jpeg.lumaVertical = v;
     }
     if (info.saw_JFIF_marker) {
         metadata.resolution.source = ResolutionSource::kJfif;

@@ -54,7 +54,9 @@ struct StoredResolution {
 struct JpegEncoding {
     int quality = 0;  // estimated IJG quality 1..100 from luminance table 0
     bool progressive = false;
-    int lumaHorizontal = 0;  // sampling factors of the first component
+    // Sampling factors of the first component over the chroma's (2 and 2
+    // for 4:2:0, 1 and 1 for 4:4:4).
+    int lumaHorizontal = 0;
     int lumaVertical = 0;
 };
 
