@@ -17,6 +17,11 @@
 // out as CMYK and are turned into RGB here: with the Adobe marker the
 // channels are stored inverted (255 = no ink), which is how Adobe software
 // writes them, otherwise 0 = no ink.
+//
+// The metadata markers are kept while the header is read and collected
+// after it; a page is written with its description's metadata and encoding
+// (jpeg_metadata.h). A page without metadata, as the exports write it, gets
+// exactly what it got before: quality kJpegQuality, no extra markers.
 #include <csetjmp>
 #include <cstdint>
 #include <vector>

@@ -18,6 +18,8 @@
 //
 // The description is read from the header before the transformations are
 // set up (they rewrite the header's colour type, depth and transparency).
+// The chunks after the image data are read too (png_read_end), for the
+// metadata (png_metadata.h), which a written page carries before its data.
 // Writing in kind hands libpng one sample per byte for bilevel and
 // colour-mapped pages and lets png_set_packing pack them to the bit depth.
 #include <png.h>
