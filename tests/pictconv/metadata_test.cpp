@@ -141,14 +141,6 @@ TEST(JpegMetadata, ProfileExifXmpAndEncodingSurviveATurnedPage) {
     }
 }
 
-TEST(JpegMetadata, QualityOverrideWins) {
-    TestSupport::ScratchDir dir;
-    WriteJpegFile(dir.File("in.jpg"), nullptr, 75, false);
-    const PageMetadata m = ReadJpegFile(dir.File("in.jpg"));
-    WriteJpegFile(dir.File("out.jpg"), &m, 40, false);
-    EXPECT_EQ(ReadJpegFile(dir.File("out.jpg")).jpeg.quality, 40);
-}
-
 // ---- PNG ------------------------------------------------------------------
 
 // Writes a 4x3 RGB PNG: with `carried`, through WritePngMetadata;
