@@ -90,7 +90,10 @@ bool WriteBilevel(const PageTask& task, const Options& options, const CBitmap24&
                   const Pictconv::PageDescription& source, bool uprighted, PageResult& r) {
     CBitmap24 page;
     Pictconv::PageDescription bilevel;
-    if (!MakeBilevel(src, decided, options, source, page, bilevel, r)) {
+    const auto start = Clock::now();
+    const bool made = MakeBilevel(src, decided, options, source, page, bilevel, r);
+    r.processMs += MsSince(start);
+    if (!made) {
         return false;
     }
     const std::string note = r.changeNotes;

@@ -128,7 +128,9 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
             // Every page is written 1-bit, turned or not.
             auto page = std::make_unique<CBitmap24>();
             Pictconv::PageDescription bilevel;
+            const auto made = Clock::now();
             r.ok = MakeBilevel(src, *dst, options, descriptions[i], *page, bilevel, r);
+            r.processMs += MsSince(made);
             if (r.ok) {
                 turned[i] = std::move(page);
                 descriptions[i] = bilevel;
