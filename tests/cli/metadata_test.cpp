@@ -178,52 +178,71 @@ TEST_F(Metadata, APngKeepsItsProfileTextAndDensity) {
     EXPECT_EQ(d.metadata.text[0].text, "Ada");
 }
 
-// A scanner's TIFF: profile, text tags, XMP and 300/1 dpi.
+// A scanner's two-page TIFF (profile, text tags, XMP, EXIF, 300/1 dpi):
+// the tilted first page is written anew, the straight second carried over;
+// both keep what came with them.
 TEST_F(Metadata, AScannersTiffKeepsItsProfileTagsAndExactResolution) {
-    const CBitmap24 page = TestSupport::TextPage(kPageRows, kPageCols, kTilt, 1);
-    TIFF* tif = TIFFOpen(File("in.tif").c_str(), "w");
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0);
-    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0);
-    TIFFSetField(tif, TIFFTAG_ARTIST, "Ada");
-    TIFFSetField(tif, TIFFTAG_SOFTWARE, "ScanIt 2");
     const std::vector<uint8_t> icc = PictconvTest::IccProfile(1000);
-    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
     const std::string xmp = "<x:xmpmeta><dc:title>scan</dc:title></x:xmpmeta>";
-    TIFFSetField(tif, TIFFTAG_XMLPACKET, static_cast<uint32_t>(xmp.size()), xmp.data());
-    std::vector<uint8_t> row(3 * page.width);
-    for (uint32_t r = 0; r < page.height; ++r) {
-        const uint8_t* in = Pictconv::TopRow(page, r);
-        for (uint32_t c = 0; c < page.width; ++c) {
-            row[3 * c] = in[3 * c + 2];
-            row[3 * c + 1] = in[3 * c + 1];
-            row[3 * c + 2] = in[3 * c];
+    TIFF* tif = TIFFOpen(File("in.tif").c_str(), "w");
+    for (const double tilt : {kTilt, 0.0}) {
+        const CBitmap24 page = TestSupport::TextPage(kPageRows, kPageCols, tilt, 1);
+        uint64_t exif = 0;
+        TIFFCreateEXIFDirectory(tif);
+        TIFFSetField(tif, EXIFTAG_DATETIMEORIGINAL, "2026:01:02 03:04:05");
+        TIFFWriteCustomDirectory(tif, &exif);
+        TIFFCreateDirectory(tif);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.height);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0);
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0);
+        TIFFSetField(tif, TIFFTAG_ARTIST, "Ada");
+        TIFFSetField(tif, TIFFTAG_SOFTWARE, "ScanIt 2");
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
+        TIFFSetField(tif, TIFFTAG_XMLPACKET, static_cast<uint32_t>(xmp.size()), xmp.data());
+        TIFFSetField(tif, TIFFTAG_EXIFIFD, exif);
+        std::vector<uint8_t> row(3 * page.width);
+        for (uint32_t r = 0; r < page.height; ++r) {
+            const uint8_t* in = Pictconv::TopRow(page, r);
+            for (uint32_t c = 0; c < page.width; ++c) {
+                row[3 * c] = in[3 * c + 2];
+                row[3 * c + 1] = in[3 * c + 1];
+                row[3 * c + 2] = in[3 * c];
+            }
+            TIFFWriteScanline(tif, row.data(), r, 0);
         }
-        TIFFWriteScanline(tif, row.data(), r, 0);
+        TIFFWriteDirectory(tif);
     }
     TIFFClose(tif);
 
     const ToolRun run = Run({"auto", "in.tif", "-o", "out.tif", "--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(JsonReport(run)["pages"][0]["status"].text, "rotated");
+    const Json report = JsonReport(run);
+    EXPECT_EQ(report["pages"][0]["status"].text, "rotated");
+    EXPECT_EQ(report["pages"][1]["status"].text, "unchanged");
     Pictconv::TiffPages out;
     std::string error;
     ASSERT_TRUE(out.Open(File("out.tif").c_str(), error));
-    CBitmap24 picture;
-    PageDescription d;
-    ASSERT_TRUE(out.Read(0, picture, d, error));
-    EXPECT_EQ(d.xResolution, 300.0);  // 300/1, not 299.9994
-    EXPECT_EQ(d.resolutionUnit, Pictconv::ResolutionUnit::kInch);
-    EXPECT_EQ(d.metadata.icc, icc);
-    EXPECT_EQ(d.metadata.xmp, xmp);
-    ASSERT_EQ(d.metadata.text.size(), 2u);
-    EXPECT_EQ(d.metadata.text[0].text, "ScanIt 2");
-    EXPECT_EQ(d.metadata.text[1].text, "Ada");
+    ASSERT_EQ(out.Count(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        CBitmap24 picture;
+        PageDescription d;
+        ASSERT_TRUE(out.Read(i, picture, d, error));
+        EXPECT_EQ(d.xResolution, 300.0);  // 300/1, not 299.9994
+        EXPECT_EQ(d.resolutionUnit, Pictconv::ResolutionUnit::kInch);
+        EXPECT_EQ(d.metadata.icc, icc);
+        EXPECT_EQ(d.metadata.xmp, xmp);
+        ASSERT_EQ(d.metadata.text.size(), 2u);
+        EXPECT_EQ(d.metadata.text[0].text, "ScanIt 2");
+        EXPECT_EQ(d.metadata.text[1].text, "Ada");
+        ASSERT_EQ(d.metadata.tiffExif.size(), 1u);
+        EXPECT_EQ(d.metadata.tiffExif[0].tag, uint32_t{EXIFTAG_DATETIMEORIGINAL});
+    }
 }
 
 }  // namespace
