@@ -141,6 +141,7 @@ bool MakeBilevel(const CBitmap24& src, const CBitmap24& decided, const Options& 
     kind.xResolution = source.xResolution;
     kind.yResolution = source.yResolution;
     kind.resolutionUnit = source.resolutionUnit;
+    kind.metadata = source.metadata;
     r.changeNotes = Note(options.bilevelMethod, ink.choice);
     return true;
 }

@@ -32,9 +32,9 @@ Options DecisionOptions(const Options& options);
 
 // Makes the page to write from `src` and its decision: `decided` is the
 // turned page when r.turned (made with DecisionOptions), else unused.
-// `source` describes `src` as read (its resolution is kept). Fills `out`,
-// `kind` and r.changeNotes; false with a reason in r.error when the page
-// cannot be turned again or binarized.
+// `source` describes `src` as read (its resolution and metadata are kept).
+// Fills `out`, `kind` and r.changeNotes; false with a reason in r.error
+// when the page cannot be turned again or binarized.
 bool MakeBilevel(const BmpBase::CBitmap24& src, const BmpBase::CBitmap24& decided,
                  const Options& options, const Pictconv::PageDescription& source,
                  BmpBase::CBitmap24& out, Pictconv::PageDescription& kind, PageResult& r);

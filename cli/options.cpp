@@ -136,6 +136,17 @@ const std::vector<OptionRule>& Table() {
              }
              return true;
          }},
+        {"quality", 0, true, kWriting,
+         [](Options& o, const std::string& v, std::string& error) {
+             long n = 0;
+             if (!ParseInt(v, n) || n < 1 || n > kMaxJpegQuality) {
+                 error = "--quality needs a whole number from 1 to " +
+                         std::to_string(kMaxJpegQuality) + ", not '" + v + "'";
+                 return false;
+             }
+             o.quality = static_cast<int>(n);
+             return true;
+         }},
         {"angle", 0, true, kRotate,
          [](Options& o, const std::string& v, std::string& error) {
              if (!ParseDouble(v, o.angle)) {

@@ -34,6 +34,9 @@ struct Options {
     Corner corner = Corner::kWhite;
     Canvas canvas = Canvas::kExpand;  // auto, rotate: the size of a turned page
     double angle = 0.0;               // rotate: degrees, positive turns clockwise as displayed
+    // JPEG outputs: the quality 1..kMaxJpegQuality; 0 follows the input
+    // (its estimated quality when it is a JPEG).
+    int quality = 0;
     bool angleGiven = false;
     ReportFormat format = ReportFormat::kText;
     int jobs = 0;  // worker processes; 0 = one per core
@@ -61,6 +64,8 @@ struct Options {
     bool bilevel = false;
     Skewmend::BinarizeMethod bilevelMethod = Skewmend::BinarizeMethod::kOtsu;
 };
+
+constexpr int kMaxJpegQuality = 100;
 
 // The name that stands for standard input (as an input) and standard
 // output (as -o's value).

@@ -50,13 +50,13 @@ bool Decode(const std::string& path, ImageFormat format, CBitmap24& page,
 // Encodes `page` into `stream` in `format` (BMP, JPEG or PNG), in `kind`
 // when given.
 bool Encode(const CBitmap24& page, std::FILE* stream, ImageFormat format,
-            const Pictconv::PageDescription* kind) {
+            const Pictconv::PageDescription* kind, int quality) {
     switch (format) {
         case ImageFormat::kBmp:
             return kind != nullptr ? Pictconv::EncodeBmp(page, stream, *kind)
                                    : Pictconv::SaveBmp(page, stream);
         case ImageFormat::kJpeg:
-            return kind != nullptr ? Pictconv::EncodeJpeg(page, stream, *kind)
+            return kind != nullptr ? Pictconv::EncodeJpeg(page, stream, *kind, quality)
                                    : Pictconv::EncodeJpeg(page, stream);
         case ImageFormat::kPng:
             return kind != nullptr ? Pictconv::EncodePng(page, stream, *kind)
@@ -106,10 +106,11 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
 }
 
 bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format,
-              std::string& error, const Pictconv::PageDescription* kind) {
+              std::string& error, const Pictconv::PageDescription* kind, int quality) {
     if (path == kStdStream) {
         const TempFile encoded;
-        if (encoded.Path().empty() || !SavePage(page, encoded.Path(), format, error, kind)) {
+        if (encoded.Path().empty() ||
+            !SavePage(page, encoded.Path(), format, error, kind, quality)) {
             error = "cannot write the picture to standard output";
             return false;
         }
@@ -128,7 +129,7 @@ bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format
                              : Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
     } else {
         std::FILE* stream = out.Stream();
-        ok = stream != nullptr && Encode(page, stream, format, kind);
+        ok = stream != nullptr && Encode(page, stream, format, kind, quality);
     }
     if (!ok || !out.Commit()) {
         error = WriteError(path);

@@ -25,11 +25,12 @@ bool LoadPage(const std::string& path, BmpBase::CBitmap24& page, ImageFormat& fo
               std::string& error, Pictconv::PageDescription* description = nullptr);
 
 // Writes `page` to `path` in `format` (not kUnknown), in the kind of `kind`
-// when given (the page brought to it by Pictconv::ReduceToKind); "-" is
-// standard output. False with a reason when the file cannot be written; an
-// existing file is then untouched.
+// when given (the page brought to it by Pictconv::ReduceToKind) and with
+// its metadata; `quality` 1..100 is a JPEG's quality instead of the
+// input's. "-" is standard output. False with a reason when the file cannot
+// be written; an existing file is then untouched.
 bool SavePage(const BmpBase::CBitmap24& page, const std::string& path, ImageFormat format,
-              std::string& error, const Pictconv::PageDescription* kind = nullptr);
+              std::string& error, const Pictconv::PageDescription* kind = nullptr, int quality = 0);
 
 // Writes the pages `pages` of the open TIFF file `input` to `path` ("-" is
 // standard output) as one TIFF file (pictconv/tiff_pages.h), atomically.

@@ -3,7 +3,10 @@
 // page is brought back with Pictconv::ReduceToKind and the encoder writes
 // what its format holds of that kind. A bilevel page's corners are white,
 // or black when asked. What writing from the decoded page gave up (16-bit
-// samples, CMYK, transparency) goes to the report's note.
+// samples, CMYK, transparency) goes to the report's note. A page stored
+// sideways by its orientation is put upright before anything else and
+// written upright; its colour profile and metadata go with it
+// (page_metadata_job.h).
 //
 // A page that auto leaves unturned, for whatever reason (no skew could be
 // estimated included), and a page rotate turns by 0 degrees are not
@@ -20,6 +23,7 @@
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
+#include "cli/page_metadata_job.h"
 #include "cli/task_input.h"
 #include "cli/tiff_jobs.h"
 #include "pictconv/page_description.h"
@@ -39,31 +43,34 @@ bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format,
     return ok;
 }
 
-// Writes the turned page `page` of the source `src` in the source's kind,
-// with the source's resolution: the manual rotation makes a fresh bitmap
-// whose header does not carry it.
-bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageFormat inputFormat,
-          const Pictconv::PageDescription& kind, PageResult& r) {
+// Writes the turned (or only uprighted) page `page` of the source `src` in
+// the source's kind, with the source's resolution (the manual rotation makes
+// a fresh bitmap whose header does not carry it) and metadata.
+bool Save(const PageTask& task, const Options& options, const CBitmap24& src, CBitmap24& page,
+          ImageFormat inputFormat, const Pictconv::PageDescription& kind, bool uprighted,
+          PageResult& r) {
     page.infoHeader.biXPelsPerMeter = src.infoHeader.biXPelsPerMeter;
     page.infoHeader.biYPelsPerMeter = src.infoHeader.biYPelsPerMeter;
     const auto start = Clock::now();
     Pictconv::ReduceToKind(page, kind);
-    r.changeNotes = Pictconv::ChangeNotes(kind.changes);
+    Pictconv::PageDescription written = kind;
+    r.changeNotes = WrittenPageNotes(page, uprighted, written);
     const ImageFormat format =
         task.outFormat == ImageFormat::kUnknown ? inputFormat : task.outFormat;
-    const bool ok = SavePage(page, task.output, format, r.error, &kind);
+    const bool ok = SavePage(page, task.output, format, r.error, &written, options.quality);
     r.encodeMs = MsSince(start);
     return ok;
 }
 
-// Writes the outcome of `auto` and `rotate`: the turned page, or the page
-// as it was (the input copied byte for byte when the output keeps its
-// format, nothing at all in place). `dst` is the turned page or the source.
+// Writes the outcome of `auto` and `rotate`: the turned or uprighted page,
+// or the page as it was (the input copied byte for byte when the output
+// keeps its format, nothing at all in place). `dst` is the turned page or
+// the source.
 bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24& src,
                   CBitmap24& dst, ImageFormat format, const Pictconv::PageDescription& kind,
-                  PageResult& r) {
+                  bool uprighted, PageResult& r) {
     const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
-    if (!r.turned && sameFormat) {
+    if (!r.turned && !uprighted && sameFormat) {
         r.copied = true;
         if (options.inPlace) {
             return true;
@@ -73,13 +80,14 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
         r.encodeMs = MsSince(copyStart);
         return ok;
     }
-    return Save(task, src, dst, format, kind, r);
+    return Save(task, options, src, dst, format, kind, uprighted, r);
 }
 
-// --bilevel: the page written 1-bit, turned or not, with the method's note.
+// --bilevel: the page written 1-bit, turned or not, with the method's note
+// and then what the metadata's notes add.
 bool WriteBilevel(const PageTask& task, const Options& options, const CBitmap24& src,
                   const CBitmap24& decided, ImageFormat format,
-                  const Pictconv::PageDescription& source, PageResult& r) {
+                  const Pictconv::PageDescription& source, bool uprighted, PageResult& r) {
     CBitmap24 page;
     Pictconv::PageDescription bilevel;
     const auto start = Clock::now();
@@ -89,8 +97,8 @@ bool WriteBilevel(const PageTask& task, const Options& options, const CBitmap24&
         return false;
     }
     const std::string note = r.changeNotes;
-    const bool ok = Save(task, src, page, format, bilevel, r);
-    r.changeNotes = note;
+    const bool ok = Save(task, options, src, page, format, bilevel, uprighted, r);
+    r.changeNotes = JoinedNotes(note, r.changeNotes);
     return ok;
 }
 
@@ -103,6 +111,7 @@ bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) 
     if (!Load(task, src, format, kind, r)) {
         return false;
     }
+    const bool uprighted = UprightLoadedPage(src, format, kind);
     CBitmap24 dst;
     const Options decision = DecisionOptions(options);
     bool decided = false;
@@ -120,9 +129,9 @@ bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) 
         return false;
     }
     if (options.bilevel) {
-        return WriteBilevel(task, options, src, dst, format, kind, r);
+        return WriteBilevel(task, options, src, dst, format, kind, uprighted, r);
     }
-    return WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
+    return WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, uprighted, r);
 }
 
 // The results of a task decided without reading its file: `r` once, or for

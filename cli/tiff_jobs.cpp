@@ -1,6 +1,6 @@
-// The pages are decided one after the other; only the turned pages are kept
-// in memory until the file is written (the others are carried from the
-// input itself).
+// The pages are decided one after the other; only the turned pages (and
+// those put upright by their orientation) are kept in memory until the file
+// is written (the others are carried from the input itself).
 #include "cli/tiff_jobs.h"
 
 #include <memory>
@@ -9,6 +9,7 @@
 #include "cli/elapsed.h"
 #include "cli/page_decision.h"
 #include "cli/page_io.h"
+#include "cli/page_metadata_job.h"
 #include "cli/task_input.h"
 #include "pictconv/tiff_pages.h"
 
@@ -62,8 +63,6 @@ void DecidePage(const PageTask& task, const Options& options, const CBitmap24& s
     }
     if (!r.ok) {
         r.turned = false;  // carried over as it is
-    } else if (r.turned) {
-        r.changeNotes = Pictconv::ChangeNotes(description.changes);
     }
 }
 
@@ -122,6 +121,7 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
             return true;
         }
         r.decodeMs = MsSince(start);
+        const bool uprighted = UprightLoadedPage(src, ImageFormat::kTiff, descriptions[i]);
         auto dst = std::make_unique<CBitmap24>();
         DecidePage(task, DecisionOptions(options), src, descriptions[i], *dst, r);
         if (options.bilevel && writes && r.ok) {
@@ -137,6 +137,12 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
             }
         } else if (r.turned) {
             turned[i] = std::move(dst);
+        } else if (writes && r.ok && uprighted && !r.skipped) {
+            turned[i] = std::make_unique<CBitmap24>(src);
+        }
+        if (turned[i] != nullptr) {
+            r.changeNotes = JoinedNotes(r.changeNotes,
+                                        WrittenPageNotes(*turned[i], uprighted, descriptions[i]));
         }
         r.copied = writes && r.ok && turned[i] == nullptr;
     }

@@ -4,8 +4,9 @@
 // only with a complete file).
 //
 //   - A page that is not turned is carried over as its stored strips or
-//     tiles; a turned page is written in its own kind and compression
-//     (pictconv/tiff_pages.h), with what that gives up in its changeNotes.
+//     tiles; a turned page, and one put upright by its orientation, is
+//     written in its own kind and compression (pictconv/tiff_pages.h), with
+//     what that gives up in its changeNotes.
 //     When no page is turned and the output keeps the format, the file is
 //     copied byte for byte (in place: left alone).
 //   - A page whose turn fails is carried over unchanged and reported failed

@@ -49,6 +49,9 @@ Options:
                        one by the page's lighting); Group 4 TIFF, 1-bit
                        PNG or BMP; JPEG inputs under --out-dir become .tif
       --angle DEGREES  rotate: positive turns clockwise as displayed
+      --quality N      auto, rotate: quality 1..100 of written JPEG pages
+                       (default: the input JPEG's estimated quality, 90
+                       for other inputs)
   -r, --recursive      take pictures from subfolders of folder inputs too
       --format text|json|csv
                        report format on standard output (default text)
@@ -103,7 +106,8 @@ Examples:
 const char kAuto[] =
     R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                      [--corner white|black|paper] [--canvas expand|keep]
-                     [--bilevel METHOD] [--force] [--recursive]
+                     [--quality N] [--bilevel METHOD] [--force]
+                     [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
                      [--min-confidence X] [--min-angle D] [--whole-degrees]
                      [--report FILE.csv|FILE.json]
@@ -115,7 +119,9 @@ text (a blank sheet, a photograph) is reported "not sure" and kept as it
 was (copied unchanged when the output has the input's format), as is a
 page whose tilt cannot be estimated at all. Prints one line per page with
 the angle and whether the page was turned, and names the mode in the
-summary. With --canvas keep a turned page keeps the input's size.
+summary. With --canvas keep a turned page keeps the input's size. A photo
+stored sideways (EXIF orientation) is put upright first; a written page
+keeps its colour profile and metadata.
 
 With --whole-degrees the page is decided exactly as the engine's automatic
 rotation decides it: the angle in whole degrees, and tilts of 3 degrees or
@@ -139,7 +145,8 @@ Example:
 const char kRotate[] =
     R"(Usage: skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                        --angle DEGREES [--corner white|black] [--force]
-                       [--canvas expand|keep] [--bilevel METHOD]
+                       [--canvas expand|keep] [--quality N]
+                       [--bilevel METHOD]
        skewmend rotate --from-report FILE (--out-dir DIR | --in-place)
                        [--corner white|black] [--canvas expand|keep]
                        [--force] [--jobs N]

@@ -36,11 +36,17 @@ bool DecodeJpeg(const char* path, BmpBase::CBitmap24& page);
 bool EncodeJpeg(const BmpBase::CBitmap24& page, std::FILE* out);
 // Grey for 8-bit greyscale files, RGB for the others; CMYK and YCCK with
 // kConvertedToRgb. The JFIF density as read (unit 1 inch, 2 centimetre,
-// 0 an aspect ratio), when the file has a JFIF marker.
+// 0 an aspect ratio), when the file has a JFIF marker. The metadata and
+// encoding as jpeg_metadata.h reads them.
 bool DecodeJpeg(const char* path, BmpBase::CBitmap24& page, PageDescription& description);
 // Greyscale for bilevel and grey pages and for palettes of greys only,
-// YCbCr 4:2:0 for RGB pages (grey pixels or not) and other palettes.
-bool EncodeJpeg(const BmpBase::CBitmap24& page, std::FILE* out, const PageDescription& kind);
+// YCbCr 4:2:0 for RGB pages (grey pixels or not) and other palettes. The
+// description's metadata is written and its JPEG encoding followed
+// (jpeg_metadata.h): the estimated quality, sampling and progressive mode
+// when it came from a JPEG, else quality kJpegQuality; `quality` 1..100
+// overrides either.
+bool EncodeJpeg(const BmpBase::CBitmap24& page, std::FILE* out, const PageDescription& kind,
+                int quality = 0);
 
 // Every colour type and bit depth, interlaced or not; transparency is
 // composited over white. pHYs in pixels per metre gives the resolution.
@@ -52,12 +58,14 @@ bool EncodePng(const BmpBase::CBitmap24& page, std::FILE* out);
 // with tRNS transparency flattened over white), the others RGB. 16-bit
 // samples give kReducedTo8Bits; a pixel that was not opaque gives
 // kAlphaFlattened. pHYs as read: per centimetre for metres, the bare ratio
-// for an unknown unit.
+// for an unknown unit. The metadata as png_metadata.h reads it, chunks after
+// the image data included.
 bool DecodePng(const char* path, BmpBase::CBitmap24& page, PageDescription& description);
 // Bilevel as 1-bit greyscale, grey as 8-bit greyscale, palette as a PLTE of
 // the description's entries at the smallest bit depth that indexes them
 // (RGB for a palette of more than 256 entries), RGB as 8-bit RGB, grey
-// pixels or not; pHYs when known.
+// pixels or not; pHYs when known, exactly as read when it came from a PNG;
+// the description's metadata (png_metadata.h).
 bool EncodePng(const BmpBase::CBitmap24& page, std::FILE* out, const PageDescription& kind);
 
 // BMP through bmpbase's reader with the standard policy (every common

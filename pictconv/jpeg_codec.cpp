@@ -17,6 +17,11 @@
 // out as CMYK and are turned into RGB here: with the Adobe marker the
 // channels are stored inverted (255 = no ink), which is how Adobe software
 // writes them, otherwise 0 = no ink.
+//
+// The metadata markers are kept while the header is read and collected
+// after it; a page is written with its description's metadata and encoding
+// (jpeg_metadata.h). A page without metadata, as the exports write it, gets
+// exactly what it got before: quality kJpegQuality, no extra markers.
 #include <csetjmp>
 #include <cstdint>
 #include <vector>
@@ -29,6 +34,7 @@
 #include <jpeglib.h>
 
 #include "pictconv/codecs.h"
+#include "pictconv/jpeg_metadata.h"
 #include "pictconv/kind_samples.h"
 #include "pictconv/page.h"
 
@@ -143,6 +149,7 @@ class JpegReader {
         created_ = true;
         jpeg_create_decompress(&info_);
         jpeg_stdio_src(&info_, file_);
+        SaveJpegMetadataMarkers(info_);
         return jpeg_read_header(&info_, TRUE) == JPEG_HEADER_OK;
     }
 
@@ -246,7 +253,8 @@ class JpegWriter {
 
     // Writes `page` to `out`; `greyRow` has room for one row of a grey page
     // and is null for a colour page.
-    bool Write(const CBitmap24& page, std::FILE* out, uint8_t* greyRow) {
+    bool Write(const CBitmap24& page, std::FILE* out, uint8_t* greyRow,
+               const PageMetadata& metadata, int qualityOverride) {
         info_.err = &error_.mgr;
         if (setjmp(error_.jump) != 0) {
             return false;
@@ -259,7 +267,6 @@ class JpegWriter {
         info_.input_components = greyRow != nullptr ? 1 : 3;
         info_.in_color_space = greyRow != nullptr ? JCS_GRAYSCALE : JCS_EXT_BGR;
         jpeg_set_defaults(&info_);
-        jpeg_set_quality(&info_, kJpegQuality, TRUE);
         const double dpiX = DpiFromPpm(XPpm(page));
         const double dpiY = DpiFromPpm(YPpm(page));
         if (dpiX >= 0.5 && dpiY >= 0.5 && dpiX < 65535.5 && dpiY < 65535.5) {
@@ -268,7 +275,9 @@ class JpegWriter {
             info_.X_density = static_cast<UINT16>(dpiX + 0.5);
             info_.Y_density = static_cast<UINT16>(dpiY + 0.5);
         }
+        SetJpegEncoding(info_, metadata, qualityOverride, kJpegQuality);
         jpeg_start_compress(&info_, TRUE);
+        WriteJpegMetadata(info_, metadata);
         while (info_.next_scanline < info_.image_height) {
             const uint8_t* source = TopRow(page, info_.next_scanline);
             JSAMPROW row;
@@ -303,6 +312,7 @@ bool DecodeJpeg(const char* path, CBitmap24& page, PageDescription& description)
     }
     const jpeg_decompress_struct& header = reader.Info();
     Describe(header, description);
+    ReadJpegMetadata(reader.Info(), description.metadata);
     int32_t xPpm = 0, yPpm = 0;
     if (header.saw_JFIF_marker) {
         xPpm = PpmFromDensity(header.density_unit, header.X_density);
@@ -332,13 +342,13 @@ bool DecodeJpeg(const char* path, CBitmap24& page) {
     return DecodeJpeg(path, page, unused);
 }
 
-bool EncodeJpeg(const CBitmap24& page, std::FILE* out, const PageDescription& kind) {
+bool EncodeJpeg(const CBitmap24& page, std::FILE* out, const PageDescription& kind, int quality) {
     const bool grey =
         kind.kind == PageKind::kBilevel || kind.kind == PageKind::kGrey ||
         (kind.kind == PageKind::kPalette && !kind.palette.empty() && PaletteIsGrey(kind));
     std::vector<uint8_t> greyRow(grey ? page.width : 0);
     JpegWriter writer;
-    return writer.Write(page, out, grey ? greyRow.data() : nullptr);
+    return writer.Write(page, out, grey ? greyRow.data() : nullptr, kind.metadata, quality);
 }
 
 bool EncodeJpeg(const CBitmap24& page, std::FILE* out) {

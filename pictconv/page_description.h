@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bmpbase/bitmap24.h"
+#include "pictconv/page_metadata.h"
 
 namespace Pictconv {
 
@@ -54,6 +55,7 @@ struct PageDescription {
     double xResolution = 0.0;
     double yResolution = 0.0;
     ResolutionUnit resolutionUnit = ResolutionUnit::kNone;
+    PageMetadata metadata;
 };
 
 // TIFF's number for CCITT Group 4, the compression of bilevel pages made

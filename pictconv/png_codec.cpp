@@ -18,6 +18,8 @@
 //
 // The description is read from the header before the transformations are
 // set up (they rewrite the header's colour type, depth and transparency).
+// The chunks after the image data are read too (png_read_end), for the
+// metadata (png_metadata.h), which a written page carries before its data.
 // Writing in kind hands libpng one sample per byte for bilevel and
 // colour-mapped pages and lets png_set_packing pack them to the bit depth.
 #include <png.h>
@@ -29,6 +31,7 @@
 #include "pictconv/codecs.h"
 #include "pictconv/kind_samples.h"
 #include "pictconv/page.h"
+#include "pictconv/png_metadata.h"
 
 namespace Pictconv {
 
@@ -217,6 +220,19 @@ class PngReader {
         return true;
     }
 
+    // Reads the chunks after the image data into the info. A file that
+    // ends early or is damaged there loses only those chunks: its pixels
+    // are whole already.
+    void ReadEnd() {
+        if (setjmp(png_jmpbuf(png_)) != 0) {
+            return;
+        }
+        png_read_end(png_, info_);
+    }
+
+    // The metadata gathered so far (png_metadata.h).
+    void Metadata(PageMetadata& metadata) const { ReadPngMetadata(png_, info_, metadata); }
+
   private:
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
@@ -248,7 +264,9 @@ class PngWriter {
 
     // Writes `page` to `out` as `layout` says; `sampleRow` has room for one
     // row of samples when the layout has them.
-    bool Write(const CBitmap24& page, std::FILE* out, const PngLayout& layout, uint8_t* sampleRow) {
+    // `chunks` are the metadata's text chunks (PngTextChunks).
+    bool Write(const CBitmap24& page, std::FILE* out, const PngLayout& layout, uint8_t* sampleRow,
+               const PageMetadata& metadata, std::vector<png_text>& chunks) {
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
         if (png_ == nullptr) {
             return false;
@@ -270,6 +288,7 @@ class PngWriter {
             png_set_pHYs(png_, info_, static_cast<png_uint_32>(XPpm(page)),
                          static_cast<png_uint_32>(YPpm(page)), PNG_RESOLUTION_METER);
         }
+        WritePngMetadata(png_, info_, metadata, chunks);
         png_set_compression_level(png_, kZlibLevel);
         png_write_info(png_, info_);
         if (layout.samples == nullptr) {
@@ -327,6 +346,10 @@ bool DecodePng(const char* path, CBitmap24& page, PageDescription& description) 
     if (reader.Composited()) {
         description.changes |= kAlphaFlattened;
     }
+    if (ok) {
+        reader.ReadEnd();
+    }
+    reader.Metadata(description.metadata);
     return ok;
 }
 
@@ -370,8 +393,9 @@ bool EncodePng(const CBitmap24& page, std::FILE* out, const PageDescription& kin
         layout.samples = &samples;
         sampleRow.resize(page.width);
     }
+    std::vector<png_text> chunks = PngTextChunks(kind.metadata);
     PngWriter writer;
-    return writer.Write(page, out, layout, sampleRow.data());
+    return writer.Write(page, out, layout, sampleRow.data(), kind.metadata, chunks);
 }
 
 bool EncodePng(const CBitmap24& page, std::FILE* out) {

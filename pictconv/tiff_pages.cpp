@@ -4,6 +4,8 @@
 // smaller views of a single large strip.
 #include "pictconv/tiff_pages.h"
 
+#include "pictconv/tiff_metadata.h"
+
 namespace Pictconv {
 
 using BmpBase::CBitmap24;
@@ -123,7 +125,8 @@ bool TiffPages::Read(size_t index, CBitmap24& picture, PageDescription& descript
     if (tif != nullptr) {
         description = DescribeDirectory(tif);
     }
-    if (tif == nullptr || !DecodeDirectory(tif, picture)) {
+    if (tif == nullptr || !ReadTiffMetadata(tif, description.metadata) ||
+        !DecodeDirectory(tif, picture)) {
         error = PageName(index, count_) +
                 " cannot be read (damaged, truncated or unsupported; pages must be smaller "
                 "than 65535 pixels on a side)";

@@ -6,7 +6,8 @@
 // any order) into a bottom-up 24-bit picture and a PageDescription: the kind
 // (bilevel for one sample of one bit in either photometric interpretation,
 // grey, palette with its colour map, RGB for everything else), the bit depth
-// and compression as stored, the resolution tags as read, and what the
+// and compression as stored, the resolution tags as read, its metadata
+// (tiff_metadata.h), and what the
 // 24-bit picture gave up (16-bit samples, CMYK or Lab ink, alpha). A page
 // that cannot be decoded gives false and a one-line reason naming the page
 // ("page 2 of 3: ..."); the file is then not fit to be rewritten.
@@ -27,9 +28,10 @@
 //     none, PackBits, LZW, Deflate), otherwise Group 4 for bilevel and LZW
 //     for the other kinds; old-style JPEG pages become JPEG. Its resolution
 //     tags are the description's.
-// Both kinds of page keep the input page's descriptive tags (page number and
-// name, document name, description, make, model, software, date, artist,
-// host computer, copyright, subfile type) and colour profile (not for pages
+// Both kinds of page keep the input page's number and subfile type and
+// their metadata (tiff_metadata.h: colour profile, XMP, IPTC and Photoshop
+// blocks, text tags, EXIF directory): a carried page the input's as read, a
+// new page its description's (as TurnMetadata left it: no profile for a page
 // converted to RGB). False when libtiff or a write fails; the descriptor is
 // always closed.
 #pragma once
@@ -82,7 +84,8 @@ bool WriteTiffPages(TiffPages& input, const std::vector<TiffPageOut>& pages, int
 // Writes `picture`, a page read from another format, as a one-page TIFF in
 // its description's kind (as a new page above: the description's
 // compression when it suits, otherwise Group 4 for bilevel, min-is-white,
-// and LZW for the rest). `picture` must already be reduced to the kind
+// and LZW for the rest), with the description's metadata as far as TIFF
+// holds it. `picture` must already be reduced to the kind
 // (ReduceToKind), as for the other formats' kind encoders. False when
 // libtiff or a write fails; the descriptor is always closed.
 bool EncodeTiffPage(const BmpBase::CBitmap24& picture, const PageDescription& description, int fd,

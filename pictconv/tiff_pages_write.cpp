@@ -11,6 +11,7 @@
 #include "pictconv/codecs.h"
 #include "pictconv/kind_samples.h"
 #include "pictconv/page.h"
+#include "pictconv/tiff_metadata.h"
 #include "pictconv/tiff_pages.h"
 
 namespace Pictconv {
@@ -55,18 +56,11 @@ bool HasPredictor(uint16_t compression) {
            compression == COMPRESSION_LZMA;
 }
 
-// What a page says about itself besides its data, kept on every page.
-void CopyDescriptiveTags(TIFF* in, TIFF* out, bool profile) {
-    for (const uint32_t tag : {TIFFTAG_DOCUMENTNAME, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_MAKE,
-                               TIFFTAG_MODEL, TIFFTAG_PAGENAME, TIFFTAG_SOFTWARE, TIFFTAG_DATETIME,
-                               TIFFTAG_ARTIST, TIFFTAG_HOSTCOMPUTER, TIFFTAG_COPYRIGHT}) {
-        CopyTag<const char*>(in, out, tag);
-    }
+// Where a page stands in its file, kept on every page (what it says about
+// itself is its metadata: tiff_metadata.h).
+void CopyPageTags(TIFF* in, TIFF* out) {
     CopyTag<uint32_t>(in, out, TIFFTAG_SUBFILETYPE);
     CopyPair<uint16_t>(in, out, TIFFTAG_PAGENUMBER);
-    if (profile) {
-        CopyBlock<uint32_t>(in, out, TIFFTAG_ICCPROFILE);
-    }
 }
 
 // The tags that describe a page's stored data, so that its raw strips or
@@ -237,10 +231,12 @@ void SetResolution(TIFF* out, const PageDescription& d) {
 }
 
 // Writes `picture`, already reduced to its description's kind, as a new
-// page of that kind; `in` is the
+// page of that kind with the description's metadata, linked to the EXIF
+// directory at `exifOffset` (0: none); `in` is the
 // input page it replaces, or null for a page that comes from another format
 // (bilevel is then min-is-white, as fax and scanner files store it).
-bool WriteNewPage(TIFF* in, TIFF* out, const CBitmap24& picture, PageDescription d) {
+bool WriteNewPage(TIFF* in, TIFF* out, const CBitmap24& picture, PageDescription d,
+                  uint64_t exifOffset) {
     // A palette of more entries than 8-bit indexes hold is written as RGB,
     // as the other formats do.
     if (d.kind == PageKind::kPalette && (d.palette.empty() || d.palette.size() > 256)) {
@@ -303,8 +299,9 @@ bool WriteNewPage(TIFF* in, TIFF* out, const CBitmap24& picture, PageDescription
     }
     SetResolution(out, d);
     if (in != nullptr) {
-        CopyDescriptiveTags(in, out, (d.changes & kConvertedToRgb) == 0);
+        CopyPageTags(in, out);
     }
+    SetTiffMetadata(out, d.metadata, exifOffset);
     // A fresh row for every scanline: the predictor differences the row
     // buffer in place.
     std::vector<uint8_t> row((static_cast<size_t>(picture.width) * bits * samples + 7) / 8);
@@ -318,26 +315,31 @@ bool WriteNewPage(TIFF* in, TIFF* out, const CBitmap24& picture, PageDescription
     return true;
 }
 
-bool WritePage(TIFF* in, TIFF* out, const TiffPageOut& page) {
+// Writes one page with `metadata` (the new page's, or the carried page's as
+// read) and the EXIF directory written for it at `exifOffset`.
+bool WritePage(TIFF* in, TIFF* out, const TiffPageOut& page, const PageMetadata& metadata,
+               uint64_t exifOffset) {
     if (page.picture != nullptr) {
         ReduceToKind(*page.picture, page.description);
-        return WriteNewPage(in, out, *page.picture, page.description);
+        return WriteNewPage(in, out, *page.picture, page.description, exifOffset);
     }
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(in, TIFFTAG_COMPRESSION, &compression);
     if (compression != COMPRESSION_OJPEG) {
         CopyDataTags(in, out);
-        CopyDescriptiveTags(in, out, true);
+        CopyPageTags(in, out);
+        SetTiffMetadata(out, metadata, exifOffset);
         return CopyRawData(in, out);
     }
     // libtiff cannot write the old JPEG form: the page is written anew.
     CBitmap24 picture;
-    const PageDescription d = DescribeDirectory(in);
+    PageDescription d = DescribeDirectory(in);
+    d.metadata = metadata;
     if (!DecodeDirectory(in, picture)) {
         return false;
     }
     ReduceToKind(picture, d);
-    return WriteNewPage(in, out, picture, d);
+    return WriteNewPage(in, out, picture, d, exifOffset);
 }
 
 }  // namespace
@@ -360,7 +362,15 @@ bool WriteTiffPages(TiffPages& input, const std::vector<TiffPageOut>& pages, int
     }
     for (const TiffPageOut& page : pages) {
         TIFF* in = input.At(page.source);
-        if (in == nullptr || !WritePage(in, out.get(), page) ||
+        PageMetadata carried;
+        if (in == nullptr || (page.picture == nullptr && !ReadTiffMetadata(in, carried))) {
+            return false;
+        }
+        const PageMetadata& metadata =
+            page.picture != nullptr ? page.description.metadata : carried;
+        uint64_t exifOffset = 0;
+        if (!WriteTiffExifDirectory(out.get(), metadata, exifOffset) ||
+            !WritePage(in, out.get(), page, metadata, exifOffset) ||
             TIFFWriteDirectory(out.get()) != 1) {
             return false;
         }
@@ -380,7 +390,9 @@ bool EncodeTiffPage(const CBitmap24& picture, const PageDescription& description
         close(fd);
         return false;
     }
-    return WriteNewPage(nullptr, out.get(), picture, description) &&
+    uint64_t exifOffset = 0;
+    return WriteTiffExifDirectory(out.get(), description.metadata, exifOffset) &&
+           WriteNewPage(nullptr, out.get(), picture, description, exifOffset) &&
            TIFFWriteDirectory(out.get()) == 1 && TIFFFlush(out.get()) == 1;
 }
 

@@ -188,6 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"JobsTooMany", {"estimate", "a", "--jobs", "100000"}, false},
         ParseCase{"JobsNotANumber", {"estimate", "a", "--jobs", "two"}, false},
         ParseCase{"AngleInfinite", {"rotate", "a", "-o", "b.bmp", "--angle", "inf"}, false},
+        ParseCase{"Quality", {"auto", "a", "-o", "b.jpg", "--quality", "100"}, true},
+        ParseCase{"QualityTooHigh", {"auto", "a", "-o", "b.jpg", "--quality", "101"}, false},
+        ParseCase{"QualityForEstimate", {"estimate", "a", "--quality", "80"}, false},
         ParseCase{"OutputForEstimate", {"estimate", "a", "-o", "b.bmp"}, false}),
     [](const testing::TestParamInfo<ParseCase>& p) { return p.param.name; });
 

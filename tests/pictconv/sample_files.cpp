@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #include <jpeglib.h>
@@ -186,6 +187,57 @@ void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const T
         WriteTiffPage(tif, width / 2 + 1, height / 2 + 1, second, black);
     }
     TIFFClose(tif);
+}
+
+std::vector<uint8_t> IccProfile(size_t size) {
+    std::vector<uint8_t> p(size);
+    for (size_t i = 132; i < size; ++i) {
+        p[i] = static_cast<uint8_t>(i * 7 + 3);
+    }
+    const auto put32 = [&p](size_t at, uint32_t v) {
+        for (size_t b = 0; b < 4; ++b) {
+            p[at + b] = static_cast<uint8_t>(v >> (24 - 8 * b));
+        }
+    };
+    put32(0, static_cast<uint32_t>(size));
+    put32(8, 0x02100000);
+    std::memcpy(&p[12], "mntrRGB XYZ ", 12);
+    std::memcpy(&p[36], "acsp", 4);
+    put32(68, 0x0000F6D6);  // the D50 illuminant
+    put32(72, 0x00010000);
+    put32(76, 0x0000D32D);
+    return p;
+}
+
+std::vector<uint8_t> ExifBlock(uint16_t orientation) {
+    std::vector<uint8_t> b = {'M', 'M', 0, 42, 0, 0, 0, 8};
+    const auto put16 = [&b](uint32_t v) {
+        b.push_back(static_cast<uint8_t>(v >> 8));
+        b.push_back(static_cast<uint8_t>(v));
+    };
+    const auto put32 = [&](uint32_t v) {
+        put16(v >> 16);
+        put16(v & 0xFFFF);
+    };
+    const auto entry = [&](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+        put16(tag);
+        put16(type);
+        put32(count);
+        put32(value);
+    };
+    // IFD0 at 8 with 3 entries ends at 8 + 2 + 36 + 4 = 50; the EXIF
+    // directory at 50 (2 entries, 30 bytes) ends at 80, Make's text follows.
+    put16(3);
+    entry(0x010F, 2, sizeof kMake, 80);
+    entry(0x0112, 3, 1, static_cast<uint32_t>(orientation) << 16);
+    entry(0x8769, 4, 1, 50);
+    put32(0);
+    put16(2);
+    entry(0xA002, 4, 1, 640);
+    entry(0xA003, 4, 1, 480);
+    put32(0);
+    b.insert(b.end(), kMake, kMake + sizeof kMake);
+    return b;
 }
 
 }  // namespace PictconvTest

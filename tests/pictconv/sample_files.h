@@ -66,4 +66,16 @@ struct TiffSpec {
 void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& params,
                const std::vector<std::vector<uint8_t>>& rows);
 
+// An RGB monitor ICC profile of `size` bytes (a multiple of 4, at least
+// 132): a header libpng accepts, no tags, then a byte pattern.
+std::vector<uint8_t> IccProfile(size_t size);
+
+// The camera maker ExifBlock names.
+constexpr char kMake[] = "Camera Co";
+
+// A big-endian EXIF block (no "Exif\0\0" prefix): IFD0 with Make,
+// Orientation and the EXIF link; the EXIF directory with PixelXDimension
+// and PixelYDimension.
+std::vector<uint8_t> ExifBlock(uint16_t orientation);
+
 }  // namespace PictconvTest
