@@ -10,13 +10,12 @@
 // Decoding leaves the interpretation of the first page to libtiff's RGBA
 // interface, which covers bilevel (fax G3/G4 with either photometric
 // interpretation), greyscale of 8 and 16 bits, palette, RGB, CMYK and YCbCr,
-// every compression the library was built with, and strips or tiles. It
-// hands back the whole page as packed RGBA with associated alpha (unassociated
-// alpha is premultiplied on the way), which is composited over white:
-// out = c + 255 - a. Reading stops at the first read error, so a truncated
-// file is refused rather than completed with blank rows. The file is read
-// without memory mapping, which would turn a file shrinking under us into a
-// bus error.
+// every compression the library was built with (others are refused), and
+// strips or tiles. It hands back the whole page as packed RGBA with
+// associated alpha (unassociated alpha is premultiplied on the way), which
+// is composited over white: out = c + 255 - a. Reading stops at the first read error, so a
+// truncated file is refused rather than completed with blank rows. The file is read without memory
+// mapping, which would turn a file shrinking under us into a bus error.
 //
 // Encoding writes 8-bit RGB (or greyscale for a grey page), contiguous, in
 // strips of libtiff's default size, LZW-compressed with horizontal
@@ -28,8 +27,7 @@
 #include <memory>
 #include <vector>
 
-#include <unistd.h>
-
+#include "pictconv/atomic_output.h"
 #include "pictconv/codecs.h"
 #include "pictconv/page.h"
 
@@ -104,6 +102,13 @@ bool DecodeTiff(const char* path, CBitmap24& page) {
         return false;
     }
     uint32_t width = 0, height = 0;
+    // A compression this build of libtiff lacks is refused here, before any
+    // allocation (the Windows build has fewer codecs than Debian's).
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &compression);
+    if (TIFFIsCODECConfigured(compression) != 1) {
+        return false;
+    }
     if (TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) != 1) {
         return false;
@@ -160,12 +165,12 @@ bool DecodeTiff(const char* path, CBitmap24& page) {
 bool EncodeTiff(const CBitmap24& page, int fd, const char* name) {
     const auto options = SilentOptions();
     if (!options) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     TiffHandle tif(TIFFFdOpenExt(fd, name, "w", options.get()));
     if (!tif) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     const bool grey = IsGreyPage(page);
