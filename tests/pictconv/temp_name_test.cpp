@@ -3,6 +3,11 @@
 // Windows), under a hidden name with a fresh suffix.
 #include "pictconv/temp_name.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -11,6 +16,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "pictconv/atomic_output.h"
 #include "tests/support/test_support.h"
@@ -80,6 +86,34 @@ TEST(AtomicOutputWindows, ReplacesADestinationNamedWithBackslashes) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               std::ptrdiff_t{1});
+}
+
+// The destination's name is taken in the active code page: an accented
+// letter of that code page arrives as the same letter in the file name.
+TEST(AtomicOutputWindows, NameInTheActiveCodePageIsKept) {
+    const UINT codePage = GetACP();
+    std::string eAcute;
+    if (codePage == 1252 || codePage == 28591) {
+        eAcute = "\xE9";
+    } else if (codePage == CP_UTF8) {
+        eAcute = "\xC3\xA9";
+    } else {
+        GTEST_SKIP() << "no test spelling for code page " << codePage;
+    }
+    TestSupport::ScratchDir dir;
+    {
+        Pictconv::AtomicOutput out(dir.File("caf" + eAcute + ".bin").c_str());
+        ASSERT_TRUE(out.IsOpen());
+        std::FILE* stream = out.Stream();
+        ASSERT_NE(stream, nullptr);
+        ASSERT_GE(std::fputs("new", stream), 0);
+        ASSERT_TRUE(out.Commit());
+    }
+    std::vector<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().wstring());
+    }
+    EXPECT_EQ(names, std::vector<std::wstring>{L"caf\u00e9.bin"});
 }
 #endif
 
