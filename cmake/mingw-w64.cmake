@@ -18,7 +18,13 @@ set(CMAKE_C_COMPILER ${LEVELORA_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${LEVELORA_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${LEVELORA_MINGW_TRIPLE}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${LEVELORA_MINGW_TRIPLE})
+# The converter's codecs, built static by scripts/windows-codecs, are found
+# before anything the MinGW-w64 packages install.
+if(NOT LEVELORA_WINDOWS_CODECS)
+    get_filename_component(LEVELORA_WINDOWS_CODECS ${CMAKE_CURRENT_LIST_DIR}/../build/windows-codecs
+                           ABSOLUTE)
+endif()
+set(CMAKE_FIND_ROOT_PATH ${LEVELORA_WINDOWS_CODECS} /usr/${LEVELORA_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

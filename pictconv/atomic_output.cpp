@@ -1,5 +1,5 @@
-// The temporary file is named after the destination with a hidden prefix and
-// a random suffix (".NAME.XXXXXX") in the destination's folder, and created
+// The POSIX branch. The temporary file is named after the destination with a
+// hidden prefix and a random suffix (temp_name.h) in its folder, and created
 // with O_EXCL, so it is never a file that already existed; a name that is
 // taken is drawn again. It is created with mode 0666, so the kernel applies
 // the umask (or the folder's default ACL) exactly as for any new file, and
@@ -22,10 +22,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
+
+#include "pictconv/temp_name.h"
 
 namespace Pictconv {
 
@@ -33,34 +32,6 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666;
 constexpr int kNameAttempts = 100;
-constexpr int kSuffixLength = 6;
-
-// A well-mixed 64-bit value from the clock, the process and a counter, so
-// that threads and processes writing beside one destination draw apart.
-uint64_t NextRandom() {
-    static std::atomic<uint64_t> counter{0};
-    uint64_t x =
-        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (static_cast<uint64_t>(getpid()) << 32) ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-    x ^= x >> 30;
-    x *= 0xBF58476D1CE4E5B9ull;
-    x ^= x >> 27;
-    x *= 0x94D049BB133111EBull;
-    x ^= x >> 31;
-    return x;
-}
-
-std::string RandomSuffix() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    constexpr uint64_t kLetterCount = sizeof kLetters - 1;
-    uint64_t x = NextRandom();
-    std::string suffix;
-    for (int i = 0; i < kSuffixLength; ++i) {
-        suffix += kLetters[x % kLetterCount];
-        x /= kLetterCount;
-    }
-    return suffix;
-}
 
 int DuplicateFd(int fd) {
     return fcntl(fd, F_DUPFD_CLOEXEC, 0);
@@ -69,15 +40,11 @@ int DuplicateFd(int fd) {
 }  // namespace
 
 AtomicOutput::AtomicOutput(const char* destPath) : destPath_(destPath) {
-    const std::string::size_type slash = destPath_.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : destPath_.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? destPath_ : destPath_.substr(slash + 1);
-    if (name.empty()) {
-        return;
-    }
     for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-        const std::string path = folder + "." + name + "." + RandomSuffix();
+        const std::string path = TempSibling(destPath_);
+        if (path.empty()) {
+            return;
+        }
         fd_ = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, kNewFileMode);
         if (fd_ >= 0) {
             tempPath_ = path;
@@ -133,6 +100,10 @@ int AtomicOutput::ReleaseFd() {
     const int copy = DuplicateFd(fd_);
     released_ = copy >= 0;
     return copy;
+}
+
+void CloseReleasedFd(int fd) {
+    close(fd);
 }
 
 bool AtomicOutput::Commit() {

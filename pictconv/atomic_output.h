@@ -9,7 +9,14 @@
 // Commit() flushes the data to the disk and renames the file over the
 // destination. An object destroyed without a successful Commit removes its
 // temporary file, so a failed conversion leaves the destination as it was
-// and nothing beside it. POSIX only.
+// and nothing beside it.
+//
+// On Windows (atomic_output_win32.cpp) the path is an ANSI path in the
+// active code page, as the exports take it; the folder ends at the last '\'
+// or '/'. The temporary file gets the folder's inherited permissions, and
+// Commit replaces the destination with MoveFileExW (replace existing, write
+// through). A released descriptor is a file HANDLE in an int, which is what
+// libtiff's TIFFFdOpen takes there.
 #pragma once
 
 #include <cstdio>
@@ -54,5 +61,8 @@ class AtomicOutput {
     bool released_ = false;
     bool committed_ = false;
 };
+
+// Closes a descriptor from ReleaseFd that no library took over.
+void CloseReleasedFd(int fd);
 
 }  // namespace Pictconv

@@ -13,8 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include <unistd.h>
-
+#include "pictconv/atomic_output.h"
 #include "pictconv/codecs.h"
 #include "pictconv/page.h"
 #include "pictconv/tiff_directory.h"
@@ -37,12 +36,12 @@ bool DecodeTiff(const char* path, CBitmap24& page) {
 bool EncodeTiff(const CBitmap24& page, int fd, const char* name) {
     const auto options = SilentOptions();
     if (!options) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     TiffHandle tif(TIFFFdOpenExt(fd, name, "w", options.get()));
     if (!tif) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     const bool grey = IsGreyPage(page);

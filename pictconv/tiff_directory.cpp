@@ -77,6 +77,13 @@ TiffHandle OpenSilently(const char* path, const char* mode) {
 }
 
 bool DecodeDirectory(TIFF* tif, CBitmap24& page) {
+    // A compression this build of libtiff lacks is refused here, before any
+    // allocation (the Windows build has fewer codecs than Debian's).
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (TIFFIsCODECConfigured(compression) != 1) {
+        return false;
+    }
     uint32_t width = 0, height = 0;
     if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) != 1) {

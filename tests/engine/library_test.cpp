@@ -1,9 +1,7 @@
 // The shared library as its callers see it: the exported names, and the
 // timer summary printed when a host that bound it by name exits.
 //
-// On Linux the export table is read with nm; on Windows the test walks the
-// export directory of the loaded Skewmend.dll itself, since no binary tools
-// exist there.
+// The export table is read by tests/support/module_exports.h.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -19,6 +17,7 @@
 #include <windows.h>
 #endif
 
+#include "tests/support/module_exports.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -62,49 +61,9 @@ std::string Quoted(const std::string& s) {
 #ifdef _WIN32
 const char* const kLibraryName = "Skewmend.dll";
 const char* const kHostName = "load_host.exe";
-
-// Names in the export directory of the already loaded library.
-std::set<std::string> ExportedFunctions() {
-    std::set<std::string> names;
-    const auto* base = reinterpret_cast<const unsigned char*>(GetModuleHandleA(kLibraryName));
-    if (base == nullptr) {
-        return names;
-    }
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    if (dir.Size == 0) {
-        return names;
-    }
-    const auto* exports =
-        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
-    const auto* nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
-        names.insert(reinterpret_cast<const char*>(base + nameRvas[i]));
-    }
-    return names;
-}
 #else
 const char* const kLibraryName = "libSkewmend.so";
 const char* const kHostName = "load_host";
-
-std::set<std::string> ExportedFunctions() {
-    const std::string path = TestSupport::BinaryDir() + "/" + kLibraryName;
-    const std::string table = RunCommand("nm -D --defined-only " + path);
-    std::set<std::string> functions;
-    std::istringstream lines(table);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string address, kind, name;
-        fields >> address >> kind >> name;
-        if (kind == "T" || kind == "W" || kind == "i") {
-            functions.insert(name);
-        }
-    }
-    return functions;
-}
 #endif
 
 std::string LibraryPath() {
@@ -114,7 +73,7 @@ std::string LibraryPath() {
 }  // namespace
 
 TEST(Library, ExportsExactlyThePlainEntryPoints) {
-    const std::set<std::string> functions = ExportedFunctions();
+    const std::set<std::string> functions = TestSupport::ExportedNames(LibraryPath());
     ASSERT_FALSE(functions.empty());
     const std::set<std::string> expected = {"AutoRotate", "_AutoRotate", "ManualRotate",
                                             "_ManualRotate"};

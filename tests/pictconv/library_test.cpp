@@ -1,34 +1,64 @@
 // The shared library as the desktop program binds it: loaded by file name,
 // the six converters looked up by their plain names, and nothing else
-// exported.
+// exported. LoadLibraryA and GetProcAddress on Windows, dlopen and dlsym on
+// Linux.
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <memory>
 #include <set>
-#include <sstream>
 
 #include "pictconv/pictconv.h"
+#include "tests/support/module_exports.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+#ifdef _WIN32
+const char* const kLibraryName = "Pictconv.dll";
+using Module = HMODULE;
+Module Load(const std::string& path) {
+    return LoadLibraryA(path.c_str());
+}
+void* Lookup(Module module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(module, name));
+}
+bool Unload(Module module) {
+    return FreeLibrary(module) != 0;
+}
+#else
+const char* const kLibraryName = "libPictconv.so";
+using Module = void*;
+Module Load(const std::string& path) {
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void* Lookup(Module module, const char* name) {
+    return dlsym(module, name);
+}
+bool Unload(Module module) {
+    return dlclose(module) == 0;
+}
+#endif
+
 std::string LibraryPath() {
-    return TestSupport::BinaryDir() + "/libPictconv.so";
+    return TestSupport::BinaryDir() + "/" + kLibraryName;
 }
 
 constexpr std::array<const char*, 6> kNames = {"Bmp2Jpg", "Jpg2Bmp", "Bmp2Tif",
                                                "Tif2Bmp", "Bmp2Png", "Png2Bmp"};
 
 TEST(PictconvLibrary, LoadsByFileNameAndConvertsThroughResolvedNames) {
-    void* module = dlopen(LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr) << dlerror();
+    const Module module = Load(LibraryPath());
+    ASSERT_NE(module, nullptr) << LibraryPath();
     std::array<FormatConverterFn, 6> fns{};
     for (size_t i = 0; i < kNames.size(); ++i) {
-        fns[i] = reinterpret_cast<FormatConverterFn>(dlsym(module, kNames[i]));
+        fns[i] = reinterpret_cast<FormatConverterFn>(Lookup(module, kNames[i]));
         ASSERT_NE(fns[i], nullptr) << kNames[i];
     }
     TestSupport::ScratchDir dir;
@@ -44,31 +74,15 @@ TEST(PictconvLibrary, LoadsByFileNameAndConvertsThroughResolvedNames) {
         EXPECT_EQ(back.width, 17u);
         EXPECT_EQ(back.height, 11u);
     }
-    EXPECT_EQ(dlclose(module), 0);
+    EXPECT_TRUE(Unload(module));
 }
 
 TEST(PictconvLibrary, ExportsExactlyTheSixConverters) {
-    const std::string command = "nm -D --defined-only " + LibraryPath();
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    ASSERT_TRUE(pipe);
-    std::string table;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe.get())) > 0) {
-        table.append(buf.data(), n);
-    }
-    std::set<std::string> defined;
-    std::istringstream lines(table);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string address, kind, name;
-        fields >> address >> kind >> name;
-        if (!name.empty()) {
-            defined.insert(name);
-        }
-    }
-    EXPECT_EQ(defined, std::set<std::string>(kNames.begin(), kNames.end()));
+    const Module module = Load(LibraryPath());
+    ASSERT_NE(module, nullptr) << LibraryPath();
+    EXPECT_EQ(TestSupport::ExportedNames(LibraryPath()),
+              std::set<std::string>(kNames.begin(), kNames.end()));
+    Unload(module);
 }
 
 }  // namespace
