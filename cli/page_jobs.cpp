@@ -1,9 +1,6 @@
 // Every command goes through the engine's internal interface
-// (engine/pipeline.h). auto and estimate decide a page in precise mode by
-// default (a fractional angle with a confidence; pages it is not sure about
-// kept as they were); with --whole-degrees, auto analyses the page and, when
-// the small-tilt rule says so, turns it by the whole-degree angle, as
-// _AutoRotate does. rotate turns the page by the task's angle (--angle, or a
+// (engine/pipeline.h); auto and estimate decide a page as page_work.h
+// describes. rotate turns the page by the task's angle (--angle, or a
 // report's row for --from-report, whose skipped rows are never loaded) with
 // white or black corners; estimate stops after the analysis. A turned page
 // is written on the canvas --canvas asks for (page_canvas.h).
@@ -19,10 +16,8 @@
 #include <new>
 
 #include "cli/fingerprint.h"
-#include "cli/page_canvas.h"
 #include "cli/page_io.h"
-#include "engine/deskew/precise.h"
-#include "engine/pipeline.h"
+#include "cli/page_work.h"
 
 namespace Cli {
 
@@ -78,24 +73,6 @@ bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageForm
     return ok;
 }
 
-// Turns `src` by `angle` into `dst` with the corner fill (`paper` for the
-// paper colour; may be null otherwise) on the canvas the options ask for.
-// False when the engine cannot turn the page.
-bool Turn(const CBitmap24& src, double angle, const Options& options, const uint8_t paper[3],
-          CBitmap24& dst) {
-    if (options.canvas == Canvas::kExpand) {
-        return Skewmend::TurnPage(src, angle, options.corner, paper, dst);
-    }
-    CBitmap24 turned;
-    if (!Skewmend::TurnPage(src, angle, options.corner, paper, turned)) {
-        return false;
-    }
-    uint8_t fill[3];
-    CornerColour(options.corner, paper, fill);
-    CentreOnCanvas(turned, src.height, src.width, fill, dst);
-    return true;
-}
-
 // Writes the outcome of `auto` and `rotate`: the turned page, or the page
 // as it was (the input copied byte for byte when the output keeps its
 // format, nothing at all in place). `dst` is the turned page or the source.
@@ -115,88 +92,40 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
     return Save(task, src, dst, format, r);
 }
 
-// Why precise mode is not sure: a direction it does not trust enough, or
-// none at all.
-PageNote NotSureNote(const Skewmend::PreciseEstimate& e) {
-    return e.status == Skewmend::PreciseStatus::kSure ? PageNote::kBelowMinConfidence
-                                                      : PageNote::kNoClearDirection;
-}
-
-const char kNoSkew[] = ": no skew could be estimated (too little text on the page?)";
-const char kNotTurned[] = ": the page could not be rotated";
-
-// A page the engine cannot analyse at all (empty or beyond the size
-// limits) fails with the engine's reason.
-bool Analysable(const PageTask& task, const Skewmend::PageAnalysis& analysis, PageResult& r) {
-    if (!analysis.usable) {
-        r.error = task.input + ": " + analysis.reason;
+// Names the input in a failed decision's reason.
+bool Named(const PageTask& task, bool ok, PageResult& r) {
+    if (!ok) {
+        r.error = task.input + ": " + r.error;
     }
-    return analysis.usable;
+    return ok;
 }
 
-// Precise mode for `auto`: the sub-degree estimate, its gates and, when it
-// is trusted and large enough, the turn at the fractional angle. A page the
-// mode is not sure about, or whose skew cannot be estimated at all, is kept
-// as it was, never turned.
-bool PreciseAuto(const PageTask& task, const Options& options, PageResult& r) {
+// auto: the decision on the loaded page, then the turned page or the page
+// as it was written.
+bool StraightenTask(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 src;
     ImageFormat format = ImageFormat::kUnknown;
     if (!Load(task, src, format, r)) {
         return false;
     }
     const auto start = Clock::now();
-    Skewmend::AnalysisOptions asked;
-    asked.precise = true;
-    const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-    const Skewmend::PreciseEstimate& e = analysis.precise;
-    const Skewmend::PreciseAction action =
-        Skewmend::PreciseDeskew::Gate(analysis.usable, e, options.minConfidence, options.minAngle);
     CBitmap24 dst;
-    r.turned = action == Skewmend::PreciseAction::kRotated &&
-               Turn(src, e.angle, options, analysis.paper, dst);
+    const bool ok = StraightenPage(src, options, dst, r);
     r.processMs = MsSince(start);
-    r.precise = true;
-    r.confidence = e.confidence;
-    if (!Analysable(task, analysis, r)) {
-        return false;
-    }
-    if (action == Skewmend::PreciseAction::kRotated && !r.turned) {
-        r.error = task.input + kNotTurned;
-        return false;
-    }
-    const bool noSkew = action == Skewmend::PreciseAction::kFailed;
-    r.notSure = noSkew || action == Skewmend::PreciseAction::kNotSure;
-    r.hasAngle = !r.notSure;
-    r.preciseAngle = e.angle;
-    r.note = noSkew                                          ? PageNote::kNoSkewFound
-             : r.notSure                                     ? NotSureNote(e)
-             : action == Skewmend::PreciseAction::kUnchanged ? PageNote::kBelowMinAngle
-                                                             : PageNote::kNone;
-    return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
+    return Named(task, ok, r) && WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
 }
 
-// Precise mode for `estimate`: the estimate and the confidence gate.
-bool PreciseEstimate(const PageTask& task, const Options& options, PageResult& r) {
+// estimate: the decision on the loaded page.
+bool EstimateTask(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 page;
     ImageFormat format = ImageFormat::kUnknown;
     if (!Load(task, page, format, r)) {
         return false;
     }
-    Skewmend::PreciseEstimate e;
     const auto start = Clock::now();
-    const bool ok = Skewmend::PreciseDeskew::Estimate(page, e);
+    const bool ok = EstimateOnPage(page, options, r);
     r.processMs = MsSince(start);
-    r.precise = true;
-    r.confidence = e.confidence;
-    if (!ok || e.status == Skewmend::PreciseStatus::kFailed) {
-        r.error = task.input + kNoSkew;
-        return false;
-    }
-    r.notSure = e.status != Skewmend::PreciseStatus::kSure || e.confidence < options.minConfidence;
-    r.hasAngle = !r.notSure;
-    r.note = r.notSure ? NotSureNote(e) : PageNote::kNone;
-    r.preciseAngle = e.angle;
-    return true;
+    return Named(task, ok, r);
 }
 
 // Takes the input's fingerprint for the report; for a report's row, marks
@@ -249,36 +178,7 @@ PageResult Guarded(const PageTask& task, Body body) {
 }  // namespace
 
 PageResult AutoPage(const PageTask& task, const Options& options) {
-    if (options.precise) {
-        return Guarded(task, [&](PageResult& r) { return PreciseAuto(task, options, r); });
-    }
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 src;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, src, format, r)) {
-            return false;
-        }
-        const auto start = Clock::now();
-        Skewmend::AnalysisOptions asked;
-        asked.paperColour = options.corner == Corner::kPaper;
-        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(src, asked);
-        CBitmap24 dst;
-        r.turned = analysis.turns && Turn(src, analysis.angle, options, analysis.paper, dst);
-        r.processMs = MsSince(start);
-        if (!Analysable(task, analysis, r)) {
-            return false;
-        }
-        if (analysis.turns && !r.turned) {
-            r.error = task.input + kNotTurned;
-            return false;
-        }
-        r.hasAngle = analysis.found;
-        r.angle = analysis.angle;
-        r.note = r.turned         ? PageNote::kNone
-                 : analysis.found ? PageNote::kSmallTilt
-                                  : PageNote::kNoSkewFound;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
-    });
+    return Guarded(task, [&](PageResult& r) { return StraightenTask(task, options, r); });
 }
 
 PageResult RotatePage(const PageTask& task, const Options& options) {
@@ -292,10 +192,10 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
         const bool turns = task.angle != 0.0;
         CBitmap24 dst;
         const auto start = Clock::now();
-        r.turned = turns && Turn(src, task.angle, options, nullptr, dst);
+        r.turned = turns && TurnOnCanvas(src, task.angle, options, nullptr, dst);
         r.processMs = MsSince(start);
         if (turns && !r.turned) {
-            r.error = task.input + kNotTurned;
+            r.error = task.input + ": the page could not be rotated";
             return false;
         }
         r.turnAngle = task.angle;
@@ -304,26 +204,7 @@ PageResult RotatePage(const PageTask& task, const Options& options) {
 }
 
 PageResult EstimatePage(const PageTask& task, const Options& options) {
-    if (options.precise) {
-        return Guarded(task, [&](PageResult& r) { return PreciseEstimate(task, options, r); });
-    }
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 page;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, page, format, r)) {
-            return false;
-        }
-        const auto start = Clock::now();
-        const Skewmend::PageAnalysis analysis = Skewmend::AnalysePage(page, {});
-        r.processMs = MsSince(start);
-        if (!analysis.found) {
-            r.error = task.input + kNoSkew;
-            return false;
-        }
-        r.hasAngle = true;
-        r.angle = analysis.angle;
-        return true;
-    });
+    return Guarded(task, [&](PageResult& r) { return EstimateTask(task, options, r); });
 }
 
 }  // namespace Cli
