@@ -1,0 +1,154 @@
+#include "python/batch_bindings.h"
+
+#include <pybind11/stl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/batch_plan.h"
+#include "cli/batch_report.h"
+#include "cli/page_jobs.h"
+#include "cli/page_result.h"
+#include "python/tool_options.h"
+
+namespace py = pybind11;
+
+namespace Levelora {
+
+namespace {
+
+Cli::Options BatchOptions(const std::vector<std::string>& args) {
+    Cli::Options options;
+    std::string error;
+    if (!UsageOptions(args, options, error)) {
+        throw py::value_error(error);
+    }
+    if (options.command != Cli::Command::kAuto) {
+        throw py::value_error("a cluster batch runs the 'auto' command only");
+    }
+    return options;
+}
+
+// The fields of an `auto` task. A worker may run in another folder, or on
+// another machine that mounts the same folders: the file it reads and the
+// one it writes are named by absolute paths; the report keeps the names
+// as given.
+py::tuple TaskTuple(const Cli::PageTask& t) {
+    const auto absolute = [](const std::string& path) {
+        return path.empty() ? path : std::filesystem::absolute(path).string();
+    };
+    return py::make_tuple(t.input, absolute(Cli::SourceOf(t)), absolute(t.output),
+                          static_cast<int>(t.outFormat), t.refusal, static_cast<int>(t.skip));
+}
+
+Cli::PageTask TaskFromTuple(const py::tuple& fields) {
+    if (fields.size() != 6) {
+        throw py::value_error("a page task has 6 fields");
+    }
+    Cli::PageTask t;
+    t.input = fields[0].cast<std::string>();
+    t.source = fields[1].cast<std::string>();
+    t.output = fields[2].cast<std::string>();
+    t.outFormat = static_cast<Cli::ImageFormat>(fields[3].cast<int>());
+    t.refusal = fields[4].cast<std::string>();
+    t.skip = static_cast<Cli::PageNote>(fields[5].cast<int>());
+    return t;
+}
+
+class Batch {
+  public:
+    explicit Batch(const std::vector<std::string>& args) : options_(BatchOptions(args)) {
+        std::string error;
+        if (!Cli::PlanBatch(options_, tasks_, error)) {
+            throw py::value_error(error);
+        }
+        // Failed pages are also announced on standard error whenever the
+        // report goes somewhere a person may not be looking.
+        report_ = std::make_unique<Cli::BatchReport>(options_, tasks_, std::cout,
+                                                     isatty(STDOUT_FILENO) != 1);
+        if (!report_->OpenReportFile(error)) {
+            throw py::value_error(error);
+        }
+    }
+
+    py::list Tasks() const {
+        py::list list;
+        for (const Cli::PageTask& t : tasks_) {
+            list.append(TaskTuple(t));
+        }
+        return list;
+    }
+
+    void Deliver(size_t index, const py::bytes& serialised) {
+        Cli::PageResult r;
+        if (!Cli::Deserialize(serialised, r)) {
+            r = Cli::PageResult();
+            r.error = "the result of this page arrived incomplete";
+        }
+        Report(index, r);
+    }
+
+    void DeliverFailure(size_t index, const std::string& reason) {
+        Cli::PageResult r;
+        r.error = reason;
+        Report(index, r);
+    }
+
+    void Progress(size_t done) { report_->Progress(done); }
+    void Begin() { report_->Begin(); }
+
+    int Finish() {
+        std::string error;
+        const bool written = report_->Finish(error);
+        std::cout.flush();
+        if (!written) {
+            std::cerr << "levelora.batch: " << error << std::endl;
+            return 1;
+        }
+        return report_->AllSucceeded() ? 0 : 1;
+    }
+
+  private:
+    void Report(size_t index, const Cli::PageResult& r) {
+        if (index >= tasks_.size()) {
+            throw py::index_error("no page " + std::to_string(index) + " in this batch");
+        }
+        report_->Deliver(index, r);
+        std::cout.flush();
+    }
+
+    Cli::Options options_;
+    std::vector<Cli::PageTask> tasks_;
+    std::unique_ptr<Cli::BatchReport> report_;
+};
+
+py::bytes RunPage(const std::vector<std::string>& args, const py::tuple& task) {
+    const Cli::Options options = BatchOptions(args);
+    const Cli::PageTask t = TaskFromTuple(task);
+    std::string serialised;
+    {
+        py::gil_scoped_release released;
+        serialised = Cli::Serialize(Cli::AutoPage(t, options));
+    }
+    return py::bytes(serialised);
+}
+
+}  // namespace
+
+void AddBatch(py::module_& m) {
+    py::class_<Batch>(m, "_Batch")
+        .def(py::init<const std::vector<std::string>&>(), py::arg("args"))
+        .def("tasks", &Batch::Tasks)
+        .def("begin", &Batch::Begin)
+        .def("deliver", &Batch::Deliver, py::arg("index"), py::arg("result"))
+        .def("deliver_failure", &Batch::DeliverFailure, py::arg("index"), py::arg("reason"))
+        .def("progress", &Batch::Progress, py::arg("done"))
+        .def("finish", &Batch::Finish);
+    m.def("_run_page", &RunPage, py::arg("args"), py::arg("task"));
+}
+
+}  // namespace Levelora
