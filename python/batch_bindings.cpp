@@ -1,11 +1,13 @@
 #include "python/batch_bindings.h"
 
+#include <malloc.h>
 #include <pybind11/stl.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -126,7 +128,22 @@ class Batch {
     std::unique_ptr<Cli::BatchReport> report_;
 };
 
+// Dask's nanny starts its workers with MALLOC_TRIM_THRESHOLD_ set low,
+// which also pins glibc's mmap threshold at 128 KiB: every page-sized
+// buffer is then mapped afresh and faulted in, and a page takes about three
+// times as long as in the tool's workers. The first page job of a process
+// sets the thresholds glibc itself grows to for such buffers (32 MiB, and
+// twice that for trimming the heap).
+void TuneAllocatorForPages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    });
+}
+
 py::bytes RunPage(const std::vector<std::string>& args, const py::tuple& task) {
+    TuneAllocatorForPages();
     const Cli::Options options = BatchOptions(args);
     const Cli::PageTask t = TaskFromTuple(task);
     std::string serialised;
