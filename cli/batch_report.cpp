@@ -1,15 +1,17 @@
 #include "cli/batch_report.h"
 
 #include <iostream>
+#include <utility>
 
 namespace Cli {
 
 BatchReport::BatchReport(const Options& options, const std::vector<PageTask>& tasks,
-                         std::ostream& report, bool announceFailures)
+                         std::ostream& report, bool announceFailures, std::string program)
     : options_(options),
       tasks_(tasks),
       report_(report),
       announceFailures_(announceFailures),
+      program_(std::move(program)),
       writer_(options.format, report, CommandName(options.command), ReportColumns(options)),
       bar_(tasks.size(), options.progress) {}
 
@@ -38,7 +40,7 @@ void BatchReport::Deliver(size_t index, const PageResult& result) {
     bar_.Erase();
     writer_.Row(PageRow(options_, r), PageLine(options_, r));
     if (announceFailures_ && !r.ok) {
-        std::cerr << "skewmend: " << PageLine(options_, r) << std::endl;
+        std::cerr << program_ << ": " << PageLine(options_, r) << std::endl;
     }
     bar_.Redraw();
     if (reportFile_) {

@@ -27,9 +27,10 @@ namespace Cli {
 
 class BatchReport {
   public:
-    // `options` and `tasks` must outlive the object.
+    // `options` and `tasks` must outlive the object. `program` starts the
+    // announcements of failed pages on standard error.
     BatchReport(const Options& options, const std::vector<PageTask>& tasks, std::ostream& report,
-                bool announceFailures);
+                bool announceFailures, std::string program);
 
     // With --report: checks that the report file is neither an input nor an
     // output and creates its temporary file, before any page is handled.
@@ -50,6 +51,7 @@ class BatchReport {
     const std::vector<PageTask>& tasks_;
     std::ostream& report_;
     bool announceFailures_;
+    std::string program_;
     ReportWriter writer_;
     BatchCounts counts_;
     ProgressBar bar_;

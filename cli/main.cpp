@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     // Failed pages are also announced on standard error whenever the report
     // goes somewhere a person may not be looking.
     const bool announceFailures = !reportOnStderr && isatty(STDOUT_FILENO) != 1;
-    Cli::BatchReport batch(options, tasks, report, announceFailures);
+    Cli::BatchReport batch(options, tasks, report, announceFailures, "skewmend");
     if (!batch.OpenReportFile(error)) {
         return UsageError(error);
     }

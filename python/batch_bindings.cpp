@@ -71,7 +71,7 @@ class Batch {
         // Failed pages are also announced on standard error whenever the
         // report goes somewhere a person may not be looking.
         report_ = std::make_unique<Cli::BatchReport>(options_, tasks_, std::cout,
-                                                     isatty(STDOUT_FILENO) != 1);
+                                                     isatty(STDOUT_FILENO) != 1, "levelora.batch");
         if (!report_->OpenReportFile(error)) {
             throw py::value_error(error);
         }

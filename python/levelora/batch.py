@@ -106,6 +106,47 @@ def _failure_reason(error):
     return f"the page's task failed on the cluster: {error!r}"
 
 
+def _run_on_cluster(ns, args, tasks, indices, finished):
+    """Runs the tasks `indices` on the cluster; hands each page's outcome,
+    (True, serialised result) or (False, reason), to `finished` as it
+    arrives."""
+    from distributed import as_completed
+
+    client, cluster = _connect(ns)
+    try:
+        threads = max(1, sum(client.nthreads().values()))
+        run_id = uuid.uuid4().hex
+        index_of = {}
+        pending = iter(indices)
+
+        def submit():
+            i = next(pending, None)
+            if i is None:
+                return None
+            future = client.submit(_page_job, args, tasks[i], key=f"levelora-page-{run_id}-{i}",
+                                   pure=False)
+            index_of[future.key] = i
+            return future
+
+        first = (submit() for _ in range(_IN_FLIGHT_PER_THREAD * threads))
+        flow = as_completed([f for f in first if f is not None])
+        for future in flow:
+            i = index_of.pop(future.key)
+            try:
+                outcome = (True, future.result())
+            except Exception as error:  # every page is reported, whatever its task raised
+                outcome = (False, _failure_reason(error))
+            future.release()
+            finished(i, outcome)
+            following = submit()
+            if following is not None:
+                flow.add(following)
+    finally:
+        client.close()
+        if cluster is not None:
+            cluster.close()
+
+
 def run(ns):
     """Runs the batch; returns the exit status."""
     args = tool_arguments(ns)
@@ -136,7 +177,8 @@ def run(ns):
                 batch.deliver_failure(delivered, value)
             delivered += 1
 
-    # Refused and skipped pages need no worker: their results are known.
+    # Refused and skipped pages need no worker: the tool's job reports them
+    # without reading anything.
     remote = []
     for i, task in enumerate(tasks):
         if task[4] or task[5]:
@@ -144,41 +186,13 @@ def run(ns):
         else:
             remote.append(i)
     if remote:
-        from distributed import as_completed
-
-        client, cluster = _connect(ns)
         try:
-            threads = max(1, sum(client.nthreads().values()))
-            window = _IN_FLIGHT_PER_THREAD * threads
-            run_id = uuid.uuid4().hex
-            index_of = {}
-            pending = iter(remote)
-
-            def submit():
-                i = next(pending, None)
-                if i is None:
-                    return None
-                future = client.submit(_page_job, args, tasks[i],
-                                       key=f"levelora-page-{run_id}-{i}", pure=False)
-                index_of[future.key] = i
-                return future
-
-            first = [f for f in (submit() for _ in range(window)) if f is not None]
-            flow = as_completed(first)
-            for future in flow:
-                i = index_of.pop(future.key)
-                try:
-                    finished(i, (True, future.result()))
-                except Exception as error:  # every page is reported, whatever its task raised
-                    finished(i, (False, _failure_reason(error)))
-                future.release()
-                following = submit()
-                if following is not None:
-                    flow.add(following)
-        finally:
-            client.close()
-            if cluster is not None:
-                cluster.close()
+            _run_on_cluster(ns, args, tasks, remote, finished)
+        except Exception as error:  # the report stays complete: the rest fail with the reason
+            reason = f"the cluster could not run this page: {error}"
+            for i in remote:
+                if i >= delivered and i not in results:
+                    finished(i, (False, reason))
     return batch.finish()
 
 
