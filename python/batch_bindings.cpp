@@ -143,9 +143,11 @@ void TuneAllocatorForPages() {
 }
 
 py::bytes RunPage(const std::vector<std::string>& args, const py::tuple& task) {
-    TuneAllocatorForPages();
     const Cli::Options options = BatchOptions(args);
     const Cli::PageTask t = TaskFromTuple(task);
+    if (t.refusal.empty() && t.skip == Cli::PageNote::kNone) {
+        TuneAllocatorForPages();
+    }
     std::string serialised;
     {
         py::gil_scoped_release released;

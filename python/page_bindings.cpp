@@ -155,8 +155,9 @@ confidence  Precise mode's confidence, 0 to 1; None in "whole-degrees"
 status      estimate(): "estimated", "not sure" or "failed".
             deskew(): "rotated", "unchanged" or "not sure".
 mode        "precise" or "whole-degrees".
-note        Why a page was left as it was ("below min angle",
-            "no clear direction", ...), or None.
+note        Why a page was left as it was, in the tool's words
+            ("below --min-angle", "no clear direction of text",
+            "3 degrees or less", ...), or None.
 error       Why no angle could be found (status "failed"), or None.
 )doc")
         .def_readonly("angle", &Estimate::angle)
