@@ -134,3 +134,16 @@ def test_two_threads_give_the_results_of_one(sample):
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
         together = list(pool.map(work, pages * 2))
     assert together == alone * 2
+
+
+def test_engine_log_lines_only_when_verbose(sample, capfd):
+    _, image = sample
+    levelora.deskew(image, whole_degrees=True)
+    assert capfd.readouterr() == ("", "")
+    levelora.set_verbose(True)
+    try:
+        levelora.deskew(image, whole_degrees=True)
+    finally:
+        levelora.set_verbose(False)
+    out, err = capfd.readouterr()
+    assert out == "" and "Angle = " in err
