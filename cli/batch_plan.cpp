@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -74,7 +75,15 @@ void PlanOutput(const Options& o, const Found& f, std::set<std::string>& claimed
     } else if (o.inPlace) {
         t.output = f.path;
     } else {
-        t.output = (fs::path(o.outDir) / f.relative).string();
+        fs::path output = fs::path(o.outDir) / f.relative;
+        // A 1-bit page cannot be a JPEG: such inputs are written as TIFF
+        // (Group 4) unless --output-format names another format.
+        if (o.bilevel && DetectFormat(f.path) == ImageFormat::kJpeg) {
+            output.replace_extension(o.outputFormat == ImageFormat::kPng   ? ".png"
+                                     : o.outputFormat == ImageFormat::kBmp ? ".bmp"
+                                                                           : ".tif");
+        }
+        t.output = output.string();
     }
     t.outFormat = FormatFromExtension(t.output);
     if (t.outFormat == ImageFormat::kUnknown) {
@@ -159,6 +168,38 @@ std::string ReportFileClash(const std::string& report, const std::vector<PageTas
     return std::string();
 }
 
+namespace {
+
+// Why a report's row is not to be applied; kNone when its angle is.
+PageNote RowSkip(const ReportFileRow& row) {
+    // A page the run left as it was is applied as it was decided: a
+    // reviewer who wants it turned gives the row another status.
+    if (row.status == PageStatus::kNotSure) {
+        return PageNote::kNotSureInReport;
+    }
+    if (row.status == PageStatus::kFailed) {
+        return PageNote::kFailedInReport;
+    }
+    if (row.status == PageStatus::kUnchanged) {
+        return PageNote::kUnchangedInReport;
+    }
+    if (row.status == PageStatus::kSkipped) {
+        return PageNote::kSkippedInReport;
+    }
+    if (!row.hasAngle) {
+        return PageNote::kNoAngleInReport;
+    }
+    if (row.status == PageStatus::kRotated && row.hasOutput &&
+        AbsolutePath(row.output) == AbsolutePath(row.input)) {
+        // The run that wrote the report turned this very file already;
+        // turning it again would double the correction.
+        return PageNote::kTurnedInPlace;
+    }
+    return PageNote::kNone;
+}
+
+}  // namespace
+
 void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks) {
     std::set<std::string> claimed;
@@ -169,34 +210,34 @@ void PlanFromReport(const Options& o, const std::vector<ReportFileRow>& rows,
         inputs.push_back(row.input);
     }
     const fs::path common = CommonFolder(inputs);
+    // The rows of a multi-page file make one task, at its first row.
+    std::map<std::string, size_t> files;
     for (const ReportFileRow& row : rows) {
-        PageTask t;
-        t.input = row.input;
-        // A page the run left as it was is applied as it was decided: a
-        // reviewer who wants it turned gives the row another status.
-        if (row.status == PageStatus::kNotSure) {
-            t.skip = PageNote::kNotSureInReport;
-        } else if (row.status == PageStatus::kFailed) {
-            t.skip = PageNote::kFailedInReport;
-        } else if (row.status == PageStatus::kUnchanged) {
-            t.skip = PageNote::kUnchangedInReport;
-        } else if (row.status == PageStatus::kSkipped) {
-            t.skip = PageNote::kSkippedInReport;
-        } else if (!row.hasAngle) {
-            t.skip = PageNote::kNoAngleInReport;
-        } else if (row.status == PageStatus::kRotated && row.hasOutput &&
-                   AbsolutePath(row.output) == AbsolutePath(row.input)) {
-            // The run that wrote the report turned this very file already;
-            // turning it again would double the correction.
-            t.skip = PageNote::kTurnedInPlace;
-        } else {
-            t.angle = row.angle;
-            t.checkFingerprint = row.hasFingerprint;
-            t.expected = {row.inputBytes, row.inputSha256};
-            PlanOutput(o, {row.input, fs::path(row.input).lexically_relative(common).string()},
-                       claimed, t);
+        const PageNote skip = RowSkip(row);
+        size_t at = tasks.size();
+        if (row.pages > 1) {
+            const auto found = files.emplace(AbsolutePath(row.input), tasks.size());
+            at = found.first->second;
         }
-        tasks.push_back(t);
+        if (at == tasks.size()) {
+            tasks.emplace_back();
+            tasks.back().input = row.input;
+            tasks.back().skip = skip;
+        }
+        PageTask& t = tasks[at];
+        if (row.pages > 1) {
+            t.reportPages.push_back({row.page, row.pages, row.angle, skip});
+            t.skip = PageNote::kNone;
+        }
+        // The output is planned once, for the first row that is applied.
+        if (skip != PageNote::kNone || !t.output.empty()) {
+            continue;
+        }
+        t.angle = row.angle;
+        t.checkFingerprint = row.hasFingerprint;
+        t.expected = {row.inputBytes, row.inputSha256};
+        PlanOutput(o, {row.input, fs::path(row.input).lexically_relative(common).string()}, claimed,
+                   t);
     }
 }
 

@@ -16,6 +16,7 @@
 // picture extension keeps the input's own format.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,14 @@
 
 namespace Cli {
 
+// rotate --from-report: one row of a multi-page file's report.
+struct ReportPage {
+    uint32_t page = 1;  // from 1
+    uint32_t pages = 1;
+    double angle = 0.0;
+    PageNote skip = PageNote::kNone;  // not kNone: the page is left as it is, for this reason
+};
+
 struct PageTask {
     std::string input;   // as the reports name it ("-" for standard input)
     std::string source;  // where its bytes are read from, when not `input`
@@ -37,6 +46,9 @@ struct PageTask {
     PageNote skip = PageNote::kNone;  // not kNone: the page is skipped for this reason
     bool checkFingerprint = false;    // rotate --from-report: turn only the page measured
     Fingerprint expected;
+    // rotate --from-report on a multi-page file: its rows, each page turned
+    // by its own row's angle (tiff_jobs.h); empty otherwise.
+    std::vector<ReportPage> reportPages;
 };
 
 // The file a task's picture is read from.
@@ -56,7 +68,9 @@ bool PlanBatch(const Options& options, std::vector<PageTask>& tasks, std::string
 // inputs share, with the same refusals as above; any other row becomes a
 // skipped task that names the reason and writes nothing. So does a
 // "rotated" row whose output is its input: that file holds the turned page
-// already.
+// already. The rows of a file of several pages (pages > 1) make one task
+// at the place of its first row, each row in task.reportPages; its output
+// is planned when at least one of them is applied.
 void PlanFromReport(const Options& options, const std::vector<ReportFileRow>& rows,
                     std::vector<PageTask>& tasks);
 

@@ -32,20 +32,27 @@ void BatchReport::Begin() {
     report_.flush();
 }
 
-void BatchReport::Deliver(size_t index, const PageResult& result) {
-    PageResult r = result;
-    r.input = tasks_[index].input;
-    r.output = tasks_[index].output;
-    counts_.Add(r);
+void BatchReport::Deliver(size_t index, const std::vector<PageResult>& results) {
+    BatchCounts file;
     bar_.Erase();
-    writer_.Row(PageRow(options_, r), PageLine(options_, r));
-    if (announceFailures_ && !r.ok) {
-        std::cerr << program_ << ": " << PageLine(options_, r) << std::endl;
+    for (const PageResult& result : results) {
+        PageResult r = result;
+        r.input = tasks_[index].input;
+        r.output = tasks_[index].output;
+        counts_.Add(r);
+        file.Add(r);
+        writer_.Row(PageRow(options_, r), PageLine(options_, r));
+        if (announceFailures_ && !r.ok) {
+            std::cerr << program_ << ": " << PageLine(options_, r) << std::endl;
+        }
+        if (reportFile_) {
+            reportFile_->Row(r);
+        }
+    }
+    if (!results.empty() && results.front().pages > 1) {
+        writer_.Line(FileSummaryLine(options_, tasks_[index].input, tasks_[index].output, file));
     }
     bar_.Redraw();
-    if (reportFile_) {
-        reportFile_->Row(r);
-    }
 }
 
 void BatchReport::Progress(size_t done) {

@@ -4,9 +4,10 @@
 // announced on standard error when asked, the progress bar, and the report
 // file of --report, written when the batch is done.
 //
-// Deliver takes each page's result in input order; the page's input and
-// output are named as the planned task names them, whatever the worker
-// said. Finish ends the report and commits the report file.
+// Deliver takes each task's results in input order, one per page (a
+// multi-page file's pages also get the file's summary line); the pages'
+// input and output are named as the planned task names them, whatever the
+// worker said. Finish ends the report and commits the report file.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +39,7 @@ class BatchReport {
     bool OpenReportFile(std::string& error);
     // The report's opening (JSON), flushed.
     void Begin();
-    void Deliver(size_t index, const PageResult& result);
+    void Deliver(size_t index, const std::vector<PageResult>& results);
     void Progress(size_t done);
     // Clears the progress bar, writes the summary and commits the report
     // file. False with a reason when the report file cannot be written.

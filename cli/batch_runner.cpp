@@ -1,6 +1,6 @@
-// Worker protocol. Parent to worker: an 8-byte page index; closing the pipe
+// Worker protocol. Parent to worker: an 8-byte task index; closing the pipe
 // tells the worker to exit. Worker to parent: an 8-byte length, then that
-// many bytes of serialised PageResult. The parent waits on all result pipes
+// many bytes of the task's serialised results (SerializeAll). The parent waits on all result pipes
 // with poll(), hands the next page to whichever worker answered and keeps a
 // buffer of out-of-order results until the earliest missing one arrives.
 //
@@ -74,7 +74,7 @@ bool ReadAll(int fd, void* data, size_t size) {
 [[noreturn]] void WorkerLoop(int tasks, int results, const PageJob& job) {
     uint64_t index = 0;
     while (ReadAll(tasks, &index, sizeof index)) {
-        const std::string bytes = Serialize(job(static_cast<size_t>(index)));
+        const std::string bytes = SerializeAll(job(static_cast<size_t>(index)));
         const uint64_t size = bytes.size();
         if (!WriteAll(results, &size, sizeof size) || !WriteAll(results, bytes.data(), size)) {
             break;
@@ -160,10 +160,10 @@ void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deli
     std::fflush(nullptr);
     const size_t workerCount = std::min(pages, static_cast<size_t>(jobs < 1 ? 1 : jobs));
     std::vector<Worker> workers(workerCount);
-    std::map<size_t, PageResult> waiting;
+    std::map<size_t, PageResults> waiting;
     size_t next = 0, delivered = 0, done = 0;
 
-    auto finish = [&](size_t index, const PageResult& result) {
+    auto finish = [&](size_t index, const PageResults& result) {
         waiting[index] = result;
         ++done;
         if (progress) {
@@ -179,7 +179,7 @@ void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deli
         PageResult r;
         r.ok = false;
         r.error = why;
-        return r;
+        return PageResults{r};
     };
     // Gives worker `w` the next page, or retires it when none is left.
     auto feed = [&](Worker& w) {
@@ -247,11 +247,11 @@ void RunBatch(size_t pages, int jobs, const PageJob& job, const ResultSink& deli
             const size_t page = w.page;
             uint64_t size = 0;
             std::string bytes;
-            PageResult result;
+            PageResults result;
             bool ok = ReadAll(w.results, &size, sizeof size) && size < (uint64_t{1} << 30);
             if (ok) {
                 bytes.resize(size);
-                ok = ReadAll(w.results, &bytes[0], size) && Deserialize(bytes, result);
+                ok = ReadAll(w.results, &bytes[0], size) && DeserializeAll(bytes, result);
             }
             if (ok) {
                 w.page = kNoPage;

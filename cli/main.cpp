@@ -112,20 +112,11 @@ int main(int argc, char** argv) {
 
     Cli::RouteEngineLog(options.verbose);
     batch.Begin();
-    const Cli::PageJob job = [&](size_t i) {
-        switch (options.command) {
-            case Cli::Command::kAuto:
-                return Cli::AutoPage(tasks[i], options);
-            case Cli::Command::kRotate:
-                return Cli::RotatePage(tasks[i], options);
-            default:
-                return Cli::EstimatePage(tasks[i], options);
-        }
-    };
+    const Cli::PageJob job = [&](size_t i) { return Cli::RunTask(tasks[i], options); };
     const int jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
     Cli::RunBatch(
         tasks.size(), jobs, job,
-        [&](size_t i, const Cli::PageResult& result) { batch.Deliver(i, result); },
+        [&](size_t i, const Cli::PageResults& results) { batch.Deliver(i, results); },
         [&](size_t done) { batch.Progress(done); });
     if (!batch.Finish(error)) {
         std::cerr << "skewmend: " << error << "\n";

@@ -3,6 +3,8 @@
 // error naming both, rather than being silently ignored.
 #include "cli/options.h"
 
+#include "cli/bilevel_output.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -111,6 +113,15 @@ const std::vector<OptionRule>& Table() {
                  error = "--corner must be white, black or paper, not '" + v + "'";
                  return false;
              }
+             return true;
+         }},
+        {"bilevel", 0, true, kWriting,
+         [](Options& o, const std::string& v, std::string& error) {
+             if (!ParseBilevelMethod(v, o.bilevelMethod)) {
+                 error = "--bilevel must be otsu, sauvola, dotsu, multibg or best, not '" + v + "'";
+                 return false;
+             }
+             o.bilevel = true;
              return true;
          }},
         {"canvas", 0, true, kWriting,
@@ -259,6 +270,21 @@ bool ValidateFromReport(const Options& o, std::string& error) {
         error = "choose exactly one of --out-dir DIR and --in-place";
     } else if (o.corner == Corner::kPaper) {
         error = "'rotate' fills corners with white or black only";
+    } else {
+        return true;
+    }
+    return false;
+}
+
+// --bilevel writes 1-bit pages: never over colour originals, never as JPEG.
+bool ValidateBilevel(const Options& o, std::string& error) {
+    if (o.inPlace) {
+        error =
+            "--bilevel cannot replace inputs in place (their colour would be lost); use -o "
+            "or --out-dir";
+    } else if (FormatFromExtension(o.output) == ImageFormat::kJpeg ||
+               o.outputFormat == ImageFormat::kJpeg) {
+        error = "--bilevel writes 1-bit pages, which JPEG cannot hold; use .tif, .png or .bmp";
     } else {
         return true;
     }
@@ -420,6 +446,9 @@ bool ValidateOptions(const Options& o, std::string& error) {
     if (o.command != Command::kAuto && o.command != Command::kRotate &&
         o.command != Command::kEstimate) {
         return true;
+    }
+    if (o.bilevel && !ValidateBilevel(o, error)) {
+        return false;
     }
     if (!o.fromReport.empty()) {
         return ValidateFromReport(o, error);

@@ -13,6 +13,7 @@
 
 #include "cli/image_format.h"
 #include "cli/page_canvas.h"
+#include "engine/binarizer/binarizer.h"
 #include "engine/corner_fill.h"
 
 namespace Cli {
@@ -55,6 +56,10 @@ struct Options {
     // --output-format: the written format where the output's name cannot
     // say it (-o -, names under --out-dir without a picture extension).
     ImageFormat outputFormat = ImageFormat::kUnknown;
+    // --bilevel METHOD (auto, rotate): every page written 1-bit, made
+    // bilevel by the engine's method after the turn (bilevel_output.h).
+    bool bilevel = false;
+    Skewmend::BinarizeMethod bilevelMethod = Skewmend::BinarizeMethod::kOtsu;
 };
 
 // The name that stands for standard input (as an input) and standard

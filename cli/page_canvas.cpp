@@ -19,6 +19,13 @@ void FillPixels(uint8_t* row, int64_t from, int64_t to, const uint8_t fill[3]) {
 
 }  // namespace
 
+Skewmend::CornerFill CornerForKind(Skewmend::CornerFill asked, Pictconv::PageKind kind) {
+    if (kind != Pictconv::PageKind::kBilevel || asked == Skewmend::CornerFill::kBlack) {
+        return asked;
+    }
+    return Skewmend::CornerFill::kWhite;
+}
+
 void CornerColour(Skewmend::CornerFill corner, const uint8_t paper[3], uint8_t colour[3]) {
     for (int i = 0; i < 3; ++i) {
         colour[i] = corner == Skewmend::CornerFill::kWhite                       ? 255

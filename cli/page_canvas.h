@@ -14,10 +14,16 @@
 
 #include "bmpbase/bitmap24.h"
 #include "engine/corner_fill.h"
+#include "pictconv/page_description.h"
 
 namespace Cli {
 
 enum class Canvas { kExpand, kKeep };
+
+// The fill a page of `kind` gets for the asked one: a bilevel page's corners
+// are black when black is asked and white otherwise (its paper is white);
+// other kinds take the asked fill.
+Skewmend::CornerFill CornerForKind(Skewmend::CornerFill asked, Pictconv::PageKind kind);
 
 // Blue, green, red of a corner fill: white, black, or `paper` (black when
 // null) for the paper colour, as the engine fills a turn's corners.

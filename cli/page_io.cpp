@@ -25,20 +25,45 @@ namespace {
 
 constexpr size_t kCopyChunkBytes = 1 << 16;
 
-bool Decode(const std::string& path, ImageFormat format, CBitmap24& page) {
+bool Decode(const std::string& path, ImageFormat format, CBitmap24& page,
+            Pictconv::PageDescription& description) {
     switch (format) {
         case ImageFormat::kBmp:
-            return Pictconv::LoadBmp(path.c_str(), page);
+            return Pictconv::DecodeBmp(path.c_str(), page, description);
         case ImageFormat::kJpeg:
-            return Pictconv::DecodeJpeg(path.c_str(), page);
+            return Pictconv::DecodeJpeg(path.c_str(), page, description);
         case ImageFormat::kPng:
-            return Pictconv::DecodePng(path.c_str(), page);
-        case ImageFormat::kTiff:
-            return Pictconv::DecodeTiff(path.c_str(), page);
+            return Pictconv::DecodePng(path.c_str(), page, description);
+        case ImageFormat::kTiff: {
+            // The first page: a file of more is read page by page
+            // (tiff_jobs.h) and reaches here only to be refused.
+            Pictconv::TiffPages pages;
+            std::string reason;
+            return pages.Open(path.c_str(), reason) && pages.Read(0, page, description, reason);
+        }
         case ImageFormat::kUnknown:
             break;
     }
     return false;
+}
+
+// Encodes `page` into `stream` in `format` (BMP, JPEG or PNG), in `kind`
+// when given.
+bool Encode(const CBitmap24& page, std::FILE* stream, ImageFormat format,
+            const Pictconv::PageDescription* kind) {
+    switch (format) {
+        case ImageFormat::kBmp:
+            return kind != nullptr ? Pictconv::EncodeBmp(page, stream, *kind)
+                                   : Pictconv::SaveBmp(page, stream);
+        case ImageFormat::kJpeg:
+            return kind != nullptr ? Pictconv::EncodeJpeg(page, stream, *kind)
+                                   : Pictconv::EncodeJpeg(page, stream);
+        case ImageFormat::kPng:
+            return kind != nullptr ? Pictconv::EncodePng(page, stream, *kind)
+                                   : Pictconv::EncodePng(page, stream);
+        default:
+            return false;
+    }
 }
 
 std::string WriteError(const std::string& path) {
@@ -47,7 +72,8 @@ std::string WriteError(const std::string& path) {
 
 }  // namespace
 
-bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std::string& error) {
+bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std::string& error,
+              Pictconv::PageDescription* description) {
     {
         std::ifstream probe(path, std::ios::binary);
         if (!probe.is_open()) {
@@ -61,7 +87,8 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
         return false;
     }
     try {
-        if (!Decode(path, format, page)) {
+        Pictconv::PageDescription unused;
+        if (!Decode(path, format, page, description != nullptr ? *description : unused)) {
             error = path + ": damaged, truncated or unsupported " + FormatName(format) +
                     " picture (" +
                     (format == ImageFormat::kBmp
@@ -79,10 +106,10 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
 }
 
 bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format,
-              std::string& error) {
+              std::string& error, const Pictconv::PageDescription* kind) {
     if (path == kStdStream) {
         const TempFile encoded;
-        if (encoded.Path().empty() || !SavePage(page, encoded.Path(), format, error)) {
+        if (encoded.Path().empty() || !SavePage(page, encoded.Path(), format, error, kind)) {
             error = "cannot write the picture to standard output";
             return false;
         }
@@ -97,26 +124,37 @@ bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format
     bool ok = false;
     if (format == ImageFormat::kTiff) {
         const int fd = out.ReleaseFd();
-        ok = Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
+        ok = kind != nullptr ? Pictconv::EncodeTiffPage(page, *kind, fd, out.TempPath().c_str())
+                             : Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
     } else {
         std::FILE* stream = out.Stream();
-        if (stream != nullptr) {
-            switch (format) {
-                case ImageFormat::kBmp:
-                    ok = Pictconv::SaveBmp(page, stream);
-                    break;
-                case ImageFormat::kJpeg:
-                    ok = Pictconv::EncodeJpeg(page, stream);
-                    break;
-                case ImageFormat::kPng:
-                    ok = Pictconv::EncodePng(page, stream);
-                    break;
-                default:
-                    break;
-            }
-        }
+        ok = stream != nullptr && Encode(page, stream, format, kind);
     }
     if (!ok || !out.Commit()) {
+        error = WriteError(path);
+        return false;
+    }
+    return true;
+}
+
+bool SaveTiffPages(Pictconv::TiffPages& input, const std::vector<Pictconv::TiffPageOut>& pages,
+                   const std::string& path, std::string& error) {
+    if (path == kStdStream) {
+        const TempFile encoded;
+        if (encoded.Path().empty() || !SaveTiffPages(input, pages, encoded.Path(), error)) {
+            error = "cannot write the picture to standard output";
+            return false;
+        }
+        return CopyToStandardOutput(encoded.Path(), error);
+    }
+    errno = 0;
+    Pictconv::AtomicOutput out(path.c_str());
+    if (!out.IsOpen()) {
+        error = WriteError(path);
+        return false;
+    }
+    const int fd = out.ReleaseFd();
+    if (!Pictconv::WriteTiffPages(input, pages, fd, out.TempPath().c_str()) || !out.Commit()) {
         error = WriteError(path);
         return false;
     }

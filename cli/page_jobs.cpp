@@ -1,23 +1,28 @@
-// Every command goes through the engine's internal interface
-// (engine/pipeline.h); auto and estimate decide a page as page_work.h
-// describes. rotate turns the page by the task's angle (--angle, or a
-// report's row for --from-report, whose skipped rows are never loaded) with
-// white or black corners; estimate stops after the analysis. A turned page
-// is written on the canvas --canvas asks for (page_canvas.h).
+// Pages are turned in 24 bits and written in the kind they were read in
+// (bilevel, grey, palette, RGB; pictconv/page_description.h): the turned
+// page is brought back with Pictconv::ReduceToKind and the encoder writes
+// what its format holds of that kind. A bilevel page's corners are white,
+// or black when asked. What writing from the decoded page gave up (16-bit
+// samples, CMYK, transparency) goes to the report's note.
 //
 // A page that auto leaves unturned, for whatever reason (no skew could be
 // estimated included), and a page rotate turns by 0 degrees are not
 // re-encoded when the output keeps the input's format: the input file is
 // copied byte for byte (or, in place, left alone), so a JPEG loses nothing
 // by passing through the tool and every page given reaches the output.
+// rotate's angle is the task's (--angle, or a report's row for
+// --from-report, whose skipped rows are never loaded).
 #include "cli/page_jobs.h"
 
-#include <chrono>
 #include <new>
 
-#include "cli/fingerprint.h"
+#include "cli/bilevel_output.h"
+#include "cli/elapsed.h"
+#include "cli/page_decision.h"
 #include "cli/page_io.h"
-#include "cli/page_work.h"
+#include "cli/task_input.h"
+#include "cli/tiff_jobs.h"
+#include "pictconv/page_description.h"
 
 namespace Cli {
 
@@ -25,50 +30,28 @@ using BmpBase::CBitmap24;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-PageResult Begin(const PageTask& task) {
-    PageResult r;
-    r.input = task.input;
-    r.output = task.output;
-    r.error = task.refusal;
-    return r;
-}
-
-// A message about the file a task reads, naming the input as the reports
-// do (standard input's temporary copy as "-").
-void NameAsInput(const PageTask& task, std::string& message) {
-    const std::string& source = SourceOf(task);
-    for (size_t at = 0;
-         source != task.input && (at = message.find(source, at)) != std::string::npos;
-         at += task.input.size()) {
-        message.replace(at, source.size(), task.input);
-    }
-}
-
-bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format, PageResult& r) {
+bool Load(const PageTask& task, CBitmap24& page, ImageFormat& format,
+          Pictconv::PageDescription& description, PageResult& r) {
     const auto start = Clock::now();
-    const bool ok = LoadPage(SourceOf(task), page, format, r.error);
+    const bool ok = LoadPage(SourceOf(task), page, format, r.error, &description);
     NameAsInput(task, r.error);
     r.decodeMs = MsSince(start);
     return ok;
 }
 
-// Writes the turned page `page` of the source `src`, with the source's
-// resolution: the manual rotation makes a fresh bitmap whose header does not
-// carry it.
+// Writes the turned page `page` of the source `src` in the source's kind,
+// with the source's resolution: the manual rotation makes a fresh bitmap
+// whose header does not carry it.
 bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageFormat inputFormat,
-          PageResult& r) {
+          const Pictconv::PageDescription& kind, PageResult& r) {
     page.infoHeader.biXPelsPerMeter = src.infoHeader.biXPelsPerMeter;
     page.infoHeader.biYPelsPerMeter = src.infoHeader.biYPelsPerMeter;
     const auto start = Clock::now();
+    Pictconv::ReduceToKind(page, kind);
+    r.changeNotes = Pictconv::ChangeNotes(kind.changes);
     const ImageFormat format =
         task.outFormat == ImageFormat::kUnknown ? inputFormat : task.outFormat;
-    const bool ok = SavePage(page, task.output, format, r.error);
+    const bool ok = SavePage(page, task.output, format, r.error, &kind);
     r.encodeMs = MsSince(start);
     return ok;
 }
@@ -77,7 +60,8 @@ bool Save(const PageTask& task, const CBitmap24& src, CBitmap24& page, ImageForm
 // as it was (the input copied byte for byte when the output keeps its
 // format, nothing at all in place). `dst` is the turned page or the source.
 bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24& src,
-                  CBitmap24& dst, ImageFormat format, PageResult& r) {
+                  CBitmap24& dst, ImageFormat format, const Pictconv::PageDescription& kind,
+                  PageResult& r) {
     const bool sameFormat = task.outFormat == ImageFormat::kUnknown || task.outFormat == format;
     if (!r.turned && sameFormat) {
         r.copied = true;
@@ -89,82 +73,113 @@ bool WriteOutcome(const PageTask& task, const Options& options, const CBitmap24&
         r.encodeMs = MsSince(copyStart);
         return ok;
     }
-    return Save(task, src, dst, format, r);
+    return Save(task, src, dst, format, kind, r);
 }
 
-// Names the input in a failed decision's reason.
-bool Named(const PageTask& task, bool ok, PageResult& r) {
-    if (!ok) {
-        r.error = task.input + ": " + r.error;
+// --bilevel: the page written 1-bit, turned or not, with the method's note.
+bool WriteBilevel(const PageTask& task, const Options& options, const CBitmap24& src,
+                  const CBitmap24& decided, ImageFormat format,
+                  const Pictconv::PageDescription& source, PageResult& r) {
+    CBitmap24 page;
+    Pictconv::PageDescription bilevel;
+    const auto start = Clock::now();
+    const bool made = MakeBilevel(src, decided, options, source, page, bilevel, r);
+    r.processMs += MsSince(start);
+    if (!made) {
+        return false;
     }
+    const std::string note = r.changeNotes;
+    const bool ok = Save(task, src, page, format, bilevel, r);
+    r.changeNotes = note;
     return ok;
 }
 
-// auto: the decision on the loaded page, then the turned page or the page
-// as it was written.
-bool StraightenTask(const PageTask& task, const Options& options, PageResult& r) {
+// The one picture of a BMP, JPEG or PNG file (or of a TIFF file written in
+// another format) under the task's command.
+bool SinglePicture(const PageTask& task, const Options& options, PageResult& r) {
     CBitmap24 src;
     ImageFormat format = ImageFormat::kUnknown;
-    if (!Load(task, src, format, r)) {
+    Pictconv::PageDescription kind;
+    if (!Load(task, src, format, kind, r)) {
         return false;
     }
-    const auto start = Clock::now();
     CBitmap24 dst;
-    const bool ok = StraightenPage(src, options, dst, r);
-    r.processMs = MsSince(start);
-    return Named(task, ok, r) && WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
-}
-
-// estimate: the decision on the loaded page.
-bool EstimateTask(const PageTask& task, const Options& options, PageResult& r) {
-    CBitmap24 page;
-    ImageFormat format = ImageFormat::kUnknown;
-    if (!Load(task, page, format, r)) {
+    const Options decision = DecisionOptions(options);
+    bool decided = false;
+    switch (options.command) {
+        case Command::kAuto:
+            decided = DecideAuto(task.input, decision, src, kind.kind, dst, r);
+            break;
+        case Command::kRotate:
+            decided = DecideRotate(task.input, task.angle, decision, src, kind.kind, dst, r);
+            break;
+        default:
+            return DecideEstimate(task.input, options, src, r);
+    }
+    if (!decided) {
         return false;
     }
-    const auto start = Clock::now();
-    const bool ok = EstimateOnPage(page, options, r);
-    r.processMs = MsSince(start);
-    return Named(task, ok, r);
+    if (options.bilevel) {
+        return WriteBilevel(task, options, src, dst, format, kind, r);
+    }
+    return WriteOutcome(task, options, src, r.turned ? dst : src, format, kind, r);
 }
 
-// Takes the input's fingerprint for the report; for a report's row, marks
-// the page skipped when its input is no longer the page the row measured.
-// False with the reason when the input cannot be read.
-bool ReadInput(const PageTask& task, PageResult& r) {
-    Fingerprint print;
-    if (!FingerprintFile(SourceOf(task), print, r.error)) {
-        NameAsInput(task, r.error);
-        return false;
+// The results of a task decided without reading its file: `r` once, or for
+// a multi-page file's report rows, once per row with the row's page (and,
+// with `ownNotes`, the row's own reason for leaving the page as it is).
+std::vector<PageResult> ForEachRow(const PageTask& task, const PageResult& r, bool ownNotes) {
+    if (task.reportPages.empty()) {
+        return {r};
     }
-    r.hasFingerprint = true;
-    r.inputBytes = print.bytes;
-    r.inputSha256 = print.sha256;
-    if (task.checkFingerprint &&
-        (print.bytes != task.expected.bytes || print.sha256 != task.expected.sha256)) {
-        r.skipped = true;
-        r.note = PageNote::kPageChanged;
+    std::vector<PageResult> results;
+    for (const ReportPage& row : task.reportPages) {
+        results.push_back(r);
+        results.back().page = row.page;
+        results.back().pages = row.pages;
+        if (ownNotes) {
+            results.back().note = row.skip;
+        }
     }
-    return true;
+    return results;
 }
 
-// Runs `body` on a page that is neither refused nor skipped, after taking
-// the input's fingerprint, and turns an allocation failure into a failed
-// page.
-template <typename Body>
-PageResult Guarded(const PageTask& task, Body body) {
-    PageResult r = Begin(task);
+bool AnyRowApplies(const PageTask& task) {
+    for (const ReportPage& row : task.reportPages) {
+        if (row.skip == PageNote::kNone) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<PageResult> RunTask(const PageTask& task, const Options& options) {
+    PageResult r = BeginResult(task);
     if (!task.refusal.empty()) {
-        return r;
+        return ForEachRow(task, r, false);
     }
-    if (task.skip != PageNote::kNone) {
+    const bool noRowApplies = !task.reportPages.empty() && !AnyRowApplies(task);
+    if (task.skip != PageNote::kNone || noRowApplies) {
         r.ok = true;
         r.skipped = true;
         r.note = task.skip;
-        return r;
+        return ForEachRow(task, r, noRowApplies);
     }
     try {
-        r.ok = ReadInput(task, r) && (r.skipped || body(r));
+        if (!ReadInput(task, r)) {
+            return ForEachRow(task, r, false);
+        }
+        if (r.skipped) {
+            r.ok = true;
+            return ForEachRow(task, r, false);
+        }
+        std::vector<PageResult> pages;
+        if (TiffFileTask(task, options, r, pages)) {
+            return pages;
+        }
+        r.ok = SinglePicture(task, options, r);
     } catch (const std::bad_alloc&) {
         r.ok = false;
         r.error = task.input + ": not enough memory for the picture";
@@ -172,39 +187,7 @@ PageResult Guarded(const PageTask& task, Body body) {
     if (r.ok) {
         r.error.clear();
     }
-    return r;
-}
-
-}  // namespace
-
-PageResult AutoPage(const PageTask& task, const Options& options) {
-    return Guarded(task, [&](PageResult& r) { return StraightenTask(task, options, r); });
-}
-
-PageResult RotatePage(const PageTask& task, const Options& options) {
-    return Guarded(task, [&](PageResult& r) {
-        CBitmap24 src;
-        ImageFormat format = ImageFormat::kUnknown;
-        if (!Load(task, src, format, r)) {
-            return false;
-        }
-        // A turn by 0 degrees leaves the page as it is.
-        const bool turns = task.angle != 0.0;
-        CBitmap24 dst;
-        const auto start = Clock::now();
-        r.turned = turns && TurnOnCanvas(src, task.angle, options, nullptr, dst);
-        r.processMs = MsSince(start);
-        if (turns && !r.turned) {
-            r.error = task.input + ": the page could not be rotated";
-            return false;
-        }
-        r.turnAngle = task.angle;
-        return WriteOutcome(task, options, src, r.turned ? dst : src, format, r);
-    });
-}
-
-PageResult EstimatePage(const PageTask& task, const Options& options) {
-    return Guarded(task, [&](PageResult& r) { return EstimateTask(task, options, r); });
+    return {r};
 }
 
 }  // namespace Cli

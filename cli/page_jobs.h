@@ -1,8 +1,12 @@
-// The work of one page for each command, run inside a worker process:
-// load (format by content), process, write (atomically). Each returns the
-// page's PageResult with the time spent in each step; nothing is thrown and
+// The work of one task for each command, run inside a worker process: load
+// (format by content), decide (page_decision.h), write (atomically). A task
+// is one input file: a BMP, JPEG or PNG picture, or a TIFF file, whose
+// pages are worked on together (tiff_jobs.h). Returns one result per page,
+// in page order, with the time spent in each step; nothing is thrown and
 // every failure becomes a result with a one-line reason.
 #pragma once
+
+#include <vector>
 
 #include "cli/batch_plan.h"
 #include "cli/options.h"
@@ -10,8 +14,6 @@
 
 namespace Cli {
 
-PageResult AutoPage(const PageTask& task, const Options& options);
-PageResult RotatePage(const PageTask& task, const Options& options);
-PageResult EstimatePage(const PageTask& task, const Options& options);
+std::vector<PageResult> RunTask(const PageTask& task, const Options& options);
 
 }  // namespace Cli

@@ -23,6 +23,7 @@ constexpr NoteEntry kNotes[] = {
     {PageNote::kTurnedInPlace, "turned in place when the report was written"},
     {PageNote::kPageChanged, "the page changed since the report"},
     {PageNote::kOutputExists, "output exists"},
+    {PageNote::kNoRowInReport, "no row in the report"},
 };
 
 }  // namespace

@@ -22,6 +22,7 @@ enum class PageNote {
     kTurnedInPlace,    // rotate --from-report: the report's run turned the file already
     kPageChanged,      // rotate --from-report: the input's fingerprint differs
     kOutputExists,     // --out-dir: the output is there from an earlier run
+    kNoRowInReport,    // rotate --from-report: a page of a multi-page file the report omits
 };
 
 // The note as the reports write it; "" for kNone.

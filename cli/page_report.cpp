@@ -68,6 +68,16 @@ std::string PreciseLine(const Options& o, const PageResult& r) {
     return line;
 }
 
+// The note column: the reason from the fixed list, then what writing the
+// page in its kind gave up.
+std::string NoteOf(const PageResult& r) {
+    std::string note = NoteText(r.note);
+    if (!r.changeNotes.empty()) {
+        note += (note.empty() ? "" : "; ") + r.changeNotes;
+    }
+    return note;
+}
+
 }  // namespace
 
 const std::vector<std::string>& ReportLayout() {
@@ -99,10 +109,11 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
                           : ReportValue::Int(r.angle);
     }
     const std::string mode = ModeName(o);
+    const std::string note = NoteOf(r);
     ReportRow row = {
         {"input", ReportValue::String(AbsolutePath(r.input))},
-        {"page", ReportValue::Int(1)},
-        {"pages", ReportValue::Int(1)},
+        {"page", ReportValue::Int(r.page)},
+        {"pages", ReportValue::Int(r.pages)},
         {"output",
          r.output.empty() ? ReportValue::Null() : ReportValue::String(AbsolutePath(r.output))},
         {"status", ReportValue::String(StatusName(StatusOf(o, r)))},
@@ -111,8 +122,7 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
                            ? ReportValue::Number(r.confidence, kPreciseDecimals)
                            : ReportValue::Null()},
         {"mode", mode.empty() ? ReportValue::Null() : ReportValue::String(mode)},
-        {"note",
-         r.note == PageNote::kNone ? ReportValue::Null() : ReportValue::String(NoteText(r.note))},
+        {"note", note.empty() ? ReportValue::Null() : ReportValue::String(note)},
         {"error", r.ok ? ReportValue::Null() : ReportValue::String(r.error)},
         {"input_bytes", r.hasFingerprint ? ReportValue::Int(static_cast<long long>(r.inputBytes))
                                          : ReportValue::Null()},
@@ -129,7 +139,11 @@ ReportRow PageRow(const Options& o, const PageResult& r) {
 
 std::string PageLine(const Options& o, const PageResult& r) {
     std::ostringstream line;
-    line << r.input << ": ";
+    line << r.input;
+    if (r.pages > 1) {
+        line << " (page " << r.page << " of " << r.pages << ")";
+    }
+    line << ": ";
     if (!r.ok) {
         line << StatusName(PageStatus::kFailed) << ": " << r.error;
         return line.str();
@@ -140,6 +154,9 @@ std::string PageLine(const Options& o, const PageResult& r) {
     }
     if (o.precise && o.command != Command::kRotate) {
         line << PreciseLine(o, r);
+        if (!r.changeNotes.empty()) {
+            line << " (" << r.changeNotes << ")";
+        }
         if (o.timings) {
             line << " (decode " << r.decodeMs << " ms, process " << r.processMs << " ms, encode "
                  << r.encodeMs << " ms)";
@@ -162,6 +179,9 @@ std::string PageLine(const Options& o, const PageResult& r) {
         default:
             line << "angle " << r.angle;
             break;
+    }
+    if (!r.changeNotes.empty()) {
+        line << " (" << r.changeNotes << ")";
     }
     if (o.timings) {
         line << " (decode " << r.decodeMs << " ms, process " << r.processMs << " ms, encode "
@@ -205,7 +225,10 @@ ReportRow SummaryRow(const Options& o, const BatchCounts& c) {
     return row;
 }
 
-std::string SummaryLine(const Options& o, const BatchCounts& c) {
+namespace {
+
+// "N pages: X turned, ..., F failed" for the counts of a batch or a file.
+std::string CountsText(const Options& o, const BatchCounts& c) {
     std::string line = Plural(c.pages, "page") + ": ";
     if (o.precise && o.command == Command::kEstimate) {
         line += std::to_string(c.pages - c.failed - c.notSure) + " estimated, " +
@@ -234,8 +257,24 @@ std::string SummaryLine(const Options& o, const BatchCounts& c) {
         }
     }
     line += ", " + std::to_string(c.failed) + " failed";
+    return line;
+}
+
+}  // namespace
+
+std::string SummaryLine(const Options& o, const BatchCounts& c) {
+    const std::string line = CountsText(o, c);
     const std::string mode = ModeName(o);
     return mode.empty() ? line : line + " (" + mode + " mode)";
+}
+
+std::string FileSummaryLine(const Options& o, const std::string& input, const std::string& output,
+                            const BatchCounts& c) {
+    std::string line = input + ": " + CountsText(o, c);
+    if (o.command != Command::kEstimate && !output.empty() && c.failed < c.pages) {
+        line += " -> " + output;
+    }
+    return line;
 }
 
 }  // namespace Cli

@@ -63,11 +63,14 @@ std::string Serialize(const PageResult& r) {
     Put(out, r.hasFingerprint ? "1" : "0");
     Put(out, std::to_string(r.inputBytes));
     Put(out, r.inputSha256);
+    Put(out, std::to_string(r.page));
+    Put(out, std::to_string(r.pages));
+    Put(out, r.changeNotes);
     return out;
 }
 
 bool Deserialize(const std::string& bytes, PageResult& r) {
-    std::vector<std::string> f(21);
+    std::vector<std::string> f(24);
     size_t pos = 0;
     for (std::string& field : f) {
         if (!Take(bytes, pos, field)) {
@@ -98,7 +101,38 @@ bool Deserialize(const std::string& bytes, PageResult& r) {
     r.hasFingerprint = f[18] == "1";
     r.inputBytes = std::strtoull(f[19].c_str(), nullptr, 10);
     r.inputSha256 = f[20];
+    r.page = static_cast<uint32_t>(std::strtoul(f[21].c_str(), nullptr, 10));
+    r.pages = static_cast<uint32_t>(std::strtoul(f[22].c_str(), nullptr, 10));
+    r.changeNotes = f[23];
     return true;
+}
+
+std::string SerializeAll(const std::vector<PageResult>& results) {
+    std::string out;
+    Put(out, std::to_string(results.size()));
+    for (const PageResult& r : results) {
+        Put(out, Serialize(r));
+    }
+    return out;
+}
+
+bool DeserializeAll(const std::string& bytes, std::vector<PageResult>& results) {
+    size_t pos = 0;
+    std::string field;
+    if (!Take(bytes, pos, field)) {
+        return false;
+    }
+    const unsigned long long count = std::strtoull(field.c_str(), nullptr, 10);
+    if (count == 0 || count > bytes.size()) {
+        return false;
+    }
+    results.assign(static_cast<size_t>(count), PageResult());
+    for (PageResult& r : results) {
+        if (!Take(bytes, pos, field) || !Deserialize(field, r)) {
+            return false;
+        }
+    }
+    return pos == bytes.size();
 }
 
 }  // namespace Cli

@@ -221,6 +221,12 @@ void ReportWriter::Row(const ReportRow& row, const std::string& text) {
     out_.flush();
 }
 
+void ReportWriter::Line(const std::string& text) {
+    if (format_ == ReportFormat::kText) {
+        out_ << text << '\n' << std::flush;
+    }
+}
+
 void ReportWriter::End(const ReportRow& summary, const std::string& text) {
     if (format_ == ReportFormat::kText) {
         out_ << text << '\n';

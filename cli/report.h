@@ -51,6 +51,8 @@ class ReportWriter {
     void Begin();
     // `text` is the row's line in the text form (without newline).
     void Row(const ReportRow& row, const std::string& text);
+    // A line of the text form only (a file's summary); nothing in the others.
+    void Line(const std::string& text);
     // `text` is the summary line in the text form.
     void End(const ReportRow& summary, const std::string& text);
 

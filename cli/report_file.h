@@ -38,6 +38,8 @@ namespace Cli {
 
 struct ReportFileRow {
     std::string input;
+    uint32_t page = 1;  // the page of a multi-page file (1 and 1 when the row names none)
+    uint32_t pages = 1;
     bool hasOutput = false;
     std::string output;
     PageStatus status = PageStatus::kFailed;

@@ -153,6 +153,8 @@ bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& 
     bool hasBytes = false;
     double bytes = 0.0;
     double unused = 0.0;
+    bool hasPage = false, hasPages = false;
+    double page = 1.0, pages = 1.0;
     std::string status;
     std::string note;
     if (!text("input", false, present, row.input) ||
@@ -162,7 +164,7 @@ bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& 
         !text("input_sha256", true, row.hasFingerprint, row.inputSha256) ||
         !number("angle", row.hasAngle, row.angle) ||
         !number("confidence", row.hasConfidence, row.confidence) ||
-        !number("page", present, unused) || !number("pages", present, unused) ||
+        !number("page", hasPage, page) || !number("pages", hasPages, pages) ||
         !number("input_bytes", hasBytes, bytes)) {
         return false;
     }
@@ -181,6 +183,10 @@ bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& 
                row.mode != "standard") {
         // "standard" is what earlier versions called the whole-degree mode.
         why = "the mode '" + row.mode + "' is not precise or whole-degrees";
+    } else if (!(page >= 1.0 && pages >= page && pages < 4294967296.0 && page == std::floor(page) &&
+                 pages == std::floor(pages))) {
+        why = "the page '" + get("page").text + "' of '" + get("pages").text +
+              "' is not a page of the file";
     } else if (hasBytes != row.hasFingerprint) {
         why = "input_bytes and input_sha256 go together";
     } else if (hasBytes && (bytes < 0.0 || bytes != std::floor(bytes))) {
@@ -191,6 +197,8 @@ bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& 
         why = "the input_sha256 '" + row.inputSha256 + "' is not 64 lowercase hex digits";
     } else {
         row.inputBytes = static_cast<uint64_t>(bytes);
+        row.page = static_cast<uint32_t>(page);
+        row.pages = static_cast<uint32_t>(pages);
         return true;
     }
     return false;

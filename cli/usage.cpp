@@ -9,7 +9,10 @@ namespace {
 const char kGeneral[] =
     R"(Usage: skewmend COMMAND [OPTIONS] INPUT...
 
-Straighten pictures of document pages (BMP, JPEG, PNG or TIFF).
+Straighten pictures of document pages (BMP, JPEG, PNG or TIFF). A TIFF
+file of several pages is one task: each page is decided on its own, and the
+file is written whole, pages that are not turned carried over as stored and
+turned pages in their own kind and compression (see 'man skewmend').
 
 Commands:
   auto      find the skew of each page and turn it upright
@@ -34,11 +37,17 @@ Output (auto, rotate; choose one):
 Options:
       --corner white|black|paper
                        fill for the corners a turn uncovers (default white;
-                       paper = the page's mean background colour, auto only)
+                       paper = the page's mean background colour, auto only;
+                       a 1-bit page gets white unless black is asked)
       --canvas expand|keep
                        auto, rotate: the size of a turned page: expand (the
                        default) grows it to hold every pixel; keep gives the
                        input's size, the turned page centred on it
+      --bilevel otsu|sauvola|dotsu|multibg|best
+                       auto, rotate: write every page 1-bit, made bilevel
+                       after the turn by the engine's method (best picks
+                       one by the page's lighting); Group 4 TIFF, 1-bit
+                       PNG or BMP; JPEG inputs under --out-dir become .tif
       --angle DEGREES  rotate: positive turns clockwise as displayed
   -r, --recursive      take pictures from subfolders of folder inputs too
       --format text|json|csv
@@ -94,7 +103,7 @@ Examples:
 const char kAuto[] =
     R"(Usage: skewmend auto INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                      [--corner white|black|paper] [--canvas expand|keep]
-                     [--force] [--recursive]
+                     [--bilevel METHOD] [--force] [--recursive]
                      [--format text|json|csv] [--jobs N] [--verbose]
                      [--min-confidence X] [--min-angle D] [--whole-degrees]
                      [--report FILE.csv|FILE.json]
@@ -124,12 +133,13 @@ Example:
   skewmend auto scan.jpg -o scan-straight.jpg
   skewmend auto scans/ --out-dir straight/ --format csv
   skewmend auto scans/ --out-dir review/ --report review.csv
+  skewmend auto scan.jpg -o scan.tif --bilevel best
 )";
 
 const char kRotate[] =
     R"(Usage: skewmend rotate INPUT... (-o OUTPUT | --out-dir DIR | --in-place)
                        --angle DEGREES [--corner white|black] [--force]
-                       [--canvas expand|keep]
+                       [--canvas expand|keep] [--bilevel METHOD]
        skewmend rotate --from-report FILE (--out-dir DIR | --in-place)
                        [--corner white|black] [--canvas expand|keep]
                        [--force] [--jobs N]

@@ -41,6 +41,23 @@ def write(folder, name, data):
         f.write(data)
 
 
+def exif_block(order, exif_at=56):
+    """An APP1 EXIF block: IFD0 (Orientation 6, the EXIF directory's link),
+    its link to a one-entry IFD1, and the EXIF directory (pixel sizes)."""
+    e = "<" if order == "II" else ">"
+
+    def entry(tag, typ, value):
+        raw = struct.pack(e + "H", value) + b"\0\0" if typ == 3 else struct.pack(e + "I", value)
+        return struct.pack(e + "HHI", tag, typ, 1) + raw
+
+    ifd0 = struct.pack(e + "H", 2) + entry(0x0112, 3, 6) + entry(0x8769, 4, exif_at) + \
+        struct.pack(e + "I", 38)
+    ifd1 = struct.pack(e + "H", 1) + entry(0x0103, 3, 6) + struct.pack(e + "I", 0)
+    exif = struct.pack(e + "H", 2) + entry(0xA002, 3, 640) + entry(0xA003, 4, 480) + \
+        struct.pack(e + "I", 0)
+    return b"Exif\0\0" + order.encode() + struct.pack(e + "HI", 42, 8) + ifd0 + ifd1 + exif
+
+
 def text_page(width, height):
     """A white page with rows of dark dashes, slightly tilted."""
     def row(r):
@@ -90,6 +107,19 @@ def main():
         pixels = b"".join(row(r) for r in range(h))
         write("auto_rotate", name, struct.pack("<HHB", h - 1, w - 1, 2) + pixels)
     write("auto_rotate", "noise", struct.pack("<HHB", 31, 31, 0) + bytes(range(256)) * 4)
+
+    # Precise mode: height, width (16 bits each), pixel bytes.
+    for name, h, w in [("page_60x80", 60, 80), ("page_120x90", 120, 90)]:
+        row = text_page(w, h)
+        write("precise", name, struct.pack("<HH", h - 1, w - 1) +
+              b"".join(row(r) for r in range(h)))
+    write("precise", "noise", struct.pack("<HH", 31, 31) + bytes(range(256)) * 4)
+    write("precise", "black_1x2000", struct.pack("<HH", 0, 255) + b"\0")
+
+    # EXIF blocks: new width and height (16 bits each), then the block.
+    for order in ("II", "MM"):
+        write("metadata", "exif_" + order, struct.pack("<HH", 99, 49) + exif_block(order))
+    write("metadata", "exif_loop", struct.pack("<HH", 9, 9) + exif_block("II", exif_at=8))
 
     # Converters: JPEG, PNG and TIFF made by the project's own encoders.
     if len(sys.argv) > 1:

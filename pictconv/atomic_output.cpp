@@ -78,7 +78,7 @@ AtomicOutput::AtomicOutput(const char* destPath) : destPath_(destPath) {
     }
     for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
         const std::string path = folder + "." + name + "." + RandomSuffix();
-        fd_ = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, kNewFileMode);
+        fd_ = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, kNewFileMode);
         if (fd_ >= 0) {
             tempPath_ = path;
         } else if (errno != EEXIST) {

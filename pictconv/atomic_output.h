@@ -33,8 +33,9 @@ class AtomicOutput {
     std::FILE* Stream();
 
     // A descriptor on the temporary file for a library that closes it
-    // itself; -1 when the file is not open, a stream was already made or a
-    // descriptor was already released.
+    // itself, open for reading too (libtiff reads back the directories it
+    // wrote when it links the next page to them); -1 when the file is not open, a stream was
+    // already made or a descriptor was already released.
     int ReleaseFd();
 
     // Path of the temporary file.

@@ -29,6 +29,7 @@
 #include <jpeglib.h>
 
 #include "pictconv/codecs.h"
+#include "pictconv/kind_samples.h"
 #include "pictconv/page.h"
 
 namespace Pictconv {
@@ -84,6 +85,31 @@ int32_t PpmFromDensity(int unit, unsigned density) {
         return static_cast<int32_t>(density) * kCentimetresPerMetre;
     }
     return 0;
+}
+
+// The kind and density of the file as its header gives them.
+void Describe(const jpeg_decompress_struct& header, PageDescription& d) {
+    d = PageDescription();
+    d.bitsPerSample = static_cast<uint16_t>(header.data_precision);
+    switch (header.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+            d.kind = PageKind::kGrey;
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            d.changes |= kConvertedToRgb;
+            break;
+        default:
+            break;
+    }
+    if (header.saw_JFIF_marker) {
+        d.xResolution = header.X_density;
+        d.yResolution = header.Y_density;
+        d.resolutionUnit = header.density_unit == kDotsPerInchUnit ? ResolutionUnit::kInch
+                           : header.density_unit == kDotsPerCentimetreUnit
+                               ? ResolutionUnit::kCentimetre
+                               : ResolutionUnit::kNone;
+    }
 }
 
 uint8_t ClampByte(int v) {
@@ -270,12 +296,13 @@ class JpegWriter {
 
 }  // namespace
 
-bool DecodeJpeg(const char* path, CBitmap24& page) {
+bool DecodeJpeg(const char* path, CBitmap24& page, PageDescription& description) {
     JpegReader reader;
     if (!reader.Open(path)) {
         return false;
     }
     const jpeg_decompress_struct& header = reader.Info();
+    Describe(header, description);
     int32_t xPpm = 0, yPpm = 0;
     if (header.saw_JFIF_marker) {
         xPpm = PpmFromDensity(header.density_unit, header.X_density);
@@ -300,13 +327,24 @@ bool DecodeJpeg(const char* path, CBitmap24& page) {
     return reader.ReadRows(page, scratch.data());
 }
 
-bool EncodeJpeg(const CBitmap24& page, std::FILE* out) {
-    std::vector<uint8_t> greyRow;
-    if (IsGreyPage(page)) {
-        greyRow.resize(page.width);
-    }
+bool DecodeJpeg(const char* path, CBitmap24& page) {
+    PageDescription unused;
+    return DecodeJpeg(path, page, unused);
+}
+
+bool EncodeJpeg(const CBitmap24& page, std::FILE* out, const PageDescription& kind) {
+    const bool grey =
+        kind.kind == PageKind::kBilevel || kind.kind == PageKind::kGrey ||
+        (kind.kind == PageKind::kPalette && !kind.palette.empty() && PaletteIsGrey(kind));
+    std::vector<uint8_t> greyRow(grey ? page.width : 0);
     JpegWriter writer;
-    return writer.Write(page, out, greyRow.empty() ? nullptr : greyRow.data());
+    return writer.Write(page, out, grey ? greyRow.data() : nullptr);
+}
+
+bool EncodeJpeg(const CBitmap24& page, std::FILE* out) {
+    PageDescription kind;
+    kind.kind = IsGreyPage(page) ? PageKind::kGrey : PageKind::kRgb;
+    return EncodeJpeg(page, out, kind);
 }
 
 }  // namespace Pictconv

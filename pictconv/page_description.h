@@ -56,6 +56,10 @@ struct PageDescription {
     ResolutionUnit resolutionUnit = ResolutionUnit::kNone;
 };
 
+// TIFF's number for CCITT Group 4, the compression of bilevel pages made
+// from other kinds.
+constexpr uint16_t kCompressionGroup4 = 4;
+
 // Bilevel pages are brought back to one bit at grey < 128 (ink).
 constexpr uint8_t kBilevelThreshold = 128;
 

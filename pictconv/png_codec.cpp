@@ -15,6 +15,11 @@
 // one row at a time; interlaced ones need the whole image in memory, since
 // every pass revisits every row. No gamma correction is applied: page
 // pictures are taken to be in the display's colour space already.
+//
+// The description is read from the header before the transformations are
+// set up (they rewrite the header's colour type, depth and transparency).
+// Writing in kind hands libpng one sample per byte for bilevel and
+// colour-mapped pages and lets png_set_packing pack them to the bit depth.
 #include <png.h>
 
 #include <csetjmp>
@@ -22,6 +27,7 @@
 #include <vector>
 
 #include "pictconv/codecs.h"
+#include "pictconv/kind_samples.h"
 #include "pictconv/page.h"
 
 namespace Pictconv {
@@ -34,6 +40,7 @@ constexpr int kOutputChannels = 4;
 // zlib effort for written PNGs: on a noisy 300-dpi scan level 3 takes a third
 // of the time of the default 6 for files about 15% larger.
 constexpr int kZlibLevel = 3;
+constexpr double kMetresPerCentimetre = 0.01;
 
 extern "C" void PngError(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
@@ -45,7 +52,9 @@ uint8_t OverWhite(unsigned colour, unsigned alpha) {
     return static_cast<uint8_t>((colour * alpha + 255u * (255u - alpha) + 127u) / 255u);
 }
 
-void CompositeRow(const uint8_t* bgra, uint8_t* out, uint32_t width) {
+// True when a pixel of the row was not opaque.
+bool CompositeRow(const uint8_t* bgra, uint8_t* out, uint32_t width) {
+    bool composited = false;
     for (uint32_t c = 0; c < width; ++c, bgra += 4, out += 3) {
         const unsigned alpha = bgra[3];
         if (alpha == 255) {
@@ -56,7 +65,22 @@ void CompositeRow(const uint8_t* bgra, uint8_t* out, uint32_t width) {
             out[0] = OverWhite(bgra[0], alpha);
             out[1] = OverWhite(bgra[1], alpha);
             out[2] = OverWhite(bgra[2], alpha);
+            composited = true;
         }
+    }
+    return composited;
+}
+
+PageKind KindOf(int colorType, int bitDepth) {
+    switch (colorType) {
+        case PNG_COLOR_TYPE_GRAY:
+            return bitDepth == 1 ? PageKind::kBilevel : PageKind::kGrey;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return PageKind::kGrey;
+        case PNG_COLOR_TYPE_PALETTE:
+            return PageKind::kPalette;
+        default:
+            return PageKind::kRgb;
     }
 }
 
@@ -74,8 +98,7 @@ class PngReader {
     PngReader(const PngReader&) = delete;
     PngReader& operator=(const PngReader&) = delete;
 
-    // Opens the file, reads everything up to the image data and sets up the
-    // transformations to 8-bit BGRA.
+    // Opens the file and reads everything up to the image data.
     bool Open(const char* path) {
         file_ = std::fopen(path, "rb");
         if (file_ == nullptr) {
@@ -94,6 +117,52 @@ class PngReader {
         }
         png_init_io(png_, file_);
         png_read_info(png_, info_);
+        return true;
+    }
+
+    // The header as stored, read with libpng's getters (which never raise
+    // an error); before Transform.
+    void Describe(PageDescription& d) const {
+        const int colorType = png_get_color_type(png_, info_);
+        const int bitDepth = png_get_bit_depth(png_, info_);
+        d = PageDescription();
+        d.kind = KindOf(colorType, bitDepth);
+        d.bitsPerSample = static_cast<uint16_t>(bitDepth);
+        if (bitDepth == 16) {
+            d.changes |= kReducedTo8Bits;
+        }
+        png_colorp entries = nullptr;
+        int count = 0;
+        if (colorType == PNG_COLOR_TYPE_PALETTE &&
+            png_get_PLTE(png_, info_, &entries, &count) != 0) {
+            png_bytep alphas = nullptr;
+            int alphaCount = 0;
+            if (png_get_tRNS(png_, info_, &alphas, &alphaCount, nullptr) == 0 ||
+                alphas == nullptr) {
+                alphaCount = 0;
+            }
+            for (int i = 0; i < count; ++i) {
+                const unsigned alpha = i < alphaCount ? alphas[i] : 255u;
+                d.palette.push_back({OverWhite(entries[i].red, alpha),
+                                     OverWhite(entries[i].green, alpha),
+                                     OverWhite(entries[i].blue, alpha)});
+            }
+        }
+        png_uint_32 x = 0, y = 0;
+        int unit = PNG_RESOLUTION_UNKNOWN;
+        if (png_get_pHYs(png_, info_, &x, &y, &unit) != 0) {
+            const bool metres = unit == PNG_RESOLUTION_METER;
+            d.xResolution = metres ? x * kMetresPerCentimetre : x;
+            d.yResolution = metres ? y * kMetresPerCentimetre : y;
+            d.resolutionUnit = metres ? ResolutionUnit::kCentimetre : ResolutionUnit::kNone;
+        }
+    }
+
+    // Sets up the transformations to 8-bit BGRA.
+    bool Transform() {
+        if (setjmp(png_jmpbuf(png_)) != 0) {
+            return false;
+        }
         png_set_expand(png_);
         png_set_scale_16(png_);
         png_set_gray_to_rgb(png_);
@@ -108,6 +177,8 @@ class PngReader {
     uint32_t Width() const { return png_get_image_width(png_, info_); }
     uint32_t Height() const { return png_get_image_height(png_, info_); }
     bool Interlaced() const { return passes_ > 1; }
+    // A pixel read so far was not opaque and was composited over white.
+    bool Composited() const { return composited_; }
 
     // Resolution in pixels per metre, 0 when absent or not in metres.
     void Resolution(int32_t& xPpm, int32_t& yPpm) const {
@@ -128,7 +199,7 @@ class PngReader {
         }
         for (uint32_t r = 0; r < page.height; ++r) {
             png_read_row(png_, row, nullptr);
-            CompositeRow(row, TopRow(page, r), page.width);
+            composited_ = CompositeRow(row, TopRow(page, r), page.width) || composited_;
         }
         return true;
     }
@@ -141,7 +212,7 @@ class PngReader {
         }
         png_read_image(png_, rows);
         for (uint32_t r = 0; r < page.height; ++r) {
-            CompositeRow(rows[r], TopRow(page, r), page.width);
+            composited_ = CompositeRow(rows[r], TopRow(page, r), page.width) || composited_;
         }
         return true;
     }
@@ -151,6 +222,17 @@ class PngReader {
     png_infop info_ = nullptr;
     std::FILE* file_ = nullptr;
     int passes_ = 1;
+    bool composited_ = false;
+};
+
+// How a page is stored in a written PNG. Rows go to libpng as stored (blue,
+// green, red) without `samples`, else as one sample per byte from it.
+struct PngLayout {
+    int colorType = PNG_COLOR_TYPE_RGB;
+    int bitDepth = 8;
+    const png_color* palette = nullptr;  // PNG_COLOR_TYPE_PALETTE
+    int paletteSize = 0;
+    KindSamples* samples = nullptr;
 };
 
 class PngWriter {
@@ -164,9 +246,9 @@ class PngWriter {
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
 
-    // Writes `page` to `out`; `greyRow` has room for one row of a grey page
-    // and is null for a colour page.
-    bool Write(const CBitmap24& page, std::FILE* out, uint8_t* greyRow) {
+    // Writes `page` to `out` as `layout` says; `sampleRow` has room for one
+    // row of samples when the layout has them.
+    bool Write(const CBitmap24& page, std::FILE* out, const PngLayout& layout, uint8_t* sampleRow) {
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
         if (png_ == nullptr) {
             return false;
@@ -179,25 +261,27 @@ class PngWriter {
             return false;
         }
         png_init_io(png_, out);
-        png_set_IHDR(png_, info_, page.width, page.height, 8,
-                     greyRow != nullptr ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
+        png_set_IHDR(png_, info_, page.width, page.height, layout.bitDepth, layout.colorType,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (layout.palette != nullptr) {
+            png_set_PLTE(png_, info_, layout.palette, layout.paletteSize);
+        }
         if (XPpm(page) > 0 && YPpm(page) > 0) {
             png_set_pHYs(png_, info_, static_cast<png_uint_32>(XPpm(page)),
                          static_cast<png_uint_32>(YPpm(page)), PNG_RESOLUTION_METER);
         }
         png_set_compression_level(png_, kZlibLevel);
         png_write_info(png_, info_);
-        if (greyRow == nullptr) {
+        if (layout.samples == nullptr) {
             png_set_bgr(png_);
+        } else if (layout.bitDepth < 8) {
+            png_set_packing(png_);
         }
         for (uint32_t r = 0; r < page.height; ++r) {
             const uint8_t* source = TopRow(page, r);
-            if (greyRow != nullptr) {
-                for (uint32_t c = 0; c < page.width; ++c) {
-                    greyRow[c] = source[3 * c];
-                }
-                png_write_row(png_, greyRow);
+            if (layout.samples != nullptr) {
+                layout.samples->Row(source, page.width, sampleRow);
+                png_write_row(png_, sampleRow);
             } else {
                 png_write_row(png_, source);
             }
@@ -213,9 +297,13 @@ class PngWriter {
 
 }  // namespace
 
-bool DecodePng(const char* path, CBitmap24& page) {
+bool DecodePng(const char* path, CBitmap24& page, PageDescription& description) {
     PngReader reader;
     if (!reader.Open(path)) {
+        return false;
+    }
+    reader.Describe(description);
+    if (!reader.Transform()) {
         return false;
     }
     int32_t xPpm = 0, yPpm = 0;
@@ -224,25 +312,72 @@ bool DecodePng(const char* path, CBitmap24& page) {
         return false;
     }
     const size_t rowBytes = static_cast<size_t>(kOutputChannels) * page.width;
+    bool ok = false;
     if (!reader.Interlaced()) {
         std::vector<uint8_t> row(rowBytes);
-        return reader.ReadByRows(page, row.data());
+        ok = reader.ReadByRows(page, row.data());
+    } else {
+        std::vector<uint8_t> image(rowBytes * page.height);
+        std::vector<uint8_t*> rows(page.height);
+        for (uint32_t r = 0; r < page.height; ++r) {
+            rows[r] = image.data() + rowBytes * r;
+        }
+        ok = reader.ReadWhole(page, rows.data());
     }
-    std::vector<uint8_t> image(rowBytes * page.height);
-    std::vector<uint8_t*> rows(page.height);
-    for (uint32_t r = 0; r < page.height; ++r) {
-        rows[r] = image.data() + rowBytes * r;
+    if (reader.Composited()) {
+        description.changes |= kAlphaFlattened;
     }
-    return reader.ReadWhole(page, rows.data());
+    return ok;
+}
+
+bool DecodePng(const char* path, CBitmap24& page) {
+    PageDescription unused;
+    return DecodePng(path, page, unused);
+}
+
+bool EncodePng(const CBitmap24& page, std::FILE* out, const PageDescription& kind) {
+    PngLayout layout;
+    std::vector<png_color> entries;
+    switch (kind.kind) {
+        case PageKind::kBilevel:
+            layout.colorType = PNG_COLOR_TYPE_GRAY;
+            layout.bitDepth = 1;
+            break;
+        case PageKind::kGrey:
+            layout.colorType = PNG_COLOR_TYPE_GRAY;
+            break;
+        case PageKind::kPalette:
+            // No depth holds an empty palette or one of more than 256
+            // entries: the page is written as RGB.
+            layout.bitDepth = IndexDepth(kind.palette.size(), {1, 2, 4, 8});
+            if (layout.bitDepth == 0) {
+                layout.bitDepth = 8;
+                break;
+            }
+            layout.colorType = PNG_COLOR_TYPE_PALETTE;
+            for (const PaletteEntry& e : kind.palette) {
+                entries.push_back({e.red, e.green, e.blue});
+            }
+            layout.palette = entries.data();
+            layout.paletteSize = static_cast<int>(entries.size());
+            break;
+        case PageKind::kRgb:
+            break;
+    }
+    KindSamples samples(kind);
+    std::vector<uint8_t> sampleRow;
+    if (layout.colorType != PNG_COLOR_TYPE_RGB) {
+        layout.samples = &samples;
+        sampleRow.resize(page.width);
+    }
+    PngWriter writer;
+    return writer.Write(page, out, layout, sampleRow.data());
 }
 
 bool EncodePng(const CBitmap24& page, std::FILE* out) {
-    std::vector<uint8_t> greyRow;
-    if (IsGreyPage(page)) {
-        greyRow.resize(page.width);
-    }
-    PngWriter writer;
-    return writer.Write(page, out, greyRow.empty() ? nullptr : greyRow.data());
+    PageDescription kind;
+    kind.kind = IsGreyPage(page) ? PageKind::kGrey : PageKind::kRgb;
+    return EncodePng(page, out, kind);
 }
 
 }  // namespace Pictconv

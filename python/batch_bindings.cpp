@@ -85,19 +85,21 @@ class Batch {
         return list;
     }
 
+    // The results of one file's task, one per page.
     void Deliver(size_t index, const py::bytes& serialised) {
-        Cli::PageResult r;
-        if (!Cli::Deserialize(serialised, r)) {
-            r = Cli::PageResult();
-            r.error = "the result of this page arrived incomplete";
+        std::vector<Cli::PageResult> results;
+        if (!Cli::DeserializeAll(serialised, results) || results.empty()) {
+            results.assign(1, Cli::PageResult());
+            results.front().error = "the result of this page arrived incomplete";
         }
-        Report(index, r);
+        Report(index, results);
     }
 
+    // A task that never returned: the file is one failed row.
     void DeliverFailure(size_t index, const std::string& reason) {
-        Cli::PageResult r;
-        r.error = reason;
-        Report(index, r);
+        std::vector<Cli::PageResult> results(1);
+        results.front().error = reason;
+        Report(index, results);
     }
 
     void Progress(size_t done) { report_->Progress(done); }
@@ -115,11 +117,11 @@ class Batch {
     }
 
   private:
-    void Report(size_t index, const Cli::PageResult& r) {
+    void Report(size_t index, const std::vector<Cli::PageResult>& results) {
         if (index >= tasks_.size()) {
-            throw py::index_error("no page " + std::to_string(index) + " in this batch");
+            throw py::index_error("no file " + std::to_string(index) + " in this batch");
         }
-        report_->Deliver(index, r);
+        report_->Deliver(index, results);
         std::cout.flush();
     }
 
@@ -142,7 +144,8 @@ void TuneAllocatorForPages() {
     });
 }
 
-py::bytes RunPage(const std::vector<std::string>& args, const py::tuple& task) {
+// The tool's task for one file: the serialised results of its pages.
+py::bytes RunTask(const std::vector<std::string>& args, const py::tuple& task) {
     const Cli::Options options = BatchOptions(args);
     const Cli::PageTask t = TaskFromTuple(task);
     if (t.refusal.empty() && t.skip == Cli::PageNote::kNone) {
@@ -151,7 +154,7 @@ py::bytes RunPage(const std::vector<std::string>& args, const py::tuple& task) {
     std::string serialised;
     {
         py::gil_scoped_release released;
-        serialised = Cli::Serialize(Cli::AutoPage(t, options));
+        serialised = Cli::SerializeAll(Cli::RunTask(t, options));
     }
     return py::bytes(serialised);
 }
@@ -167,7 +170,7 @@ void AddBatch(py::module_& m) {
         .def("deliver_failure", &Batch::DeliverFailure, py::arg("index"), py::arg("reason"))
         .def("progress", &Batch::Progress, py::arg("done"))
         .def("finish", &Batch::Finish);
-    m.def("_run_page", &RunPage, py::arg("args"), py::arg("task"));
+    m.def("_run_task", &RunTask, py::arg("args"), py::arg("task"));
 }
 
 }  // namespace Levelora

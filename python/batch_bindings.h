@@ -5,15 +5,16 @@
 //                         program name) parsed, checked and planned
 //                         (cli/batch_plan.h), the report file of --report
 //                         opened; ValueError with the tool's message for a
-//                         usage error. tasks() gives each page's task as a
+//                         usage error. tasks() gives each file's task as a
 //                         picklable tuple, in input order; begin(),
-//                         deliver(i, result), deliver_failure(i, reason),
+//                         deliver(i, results), deliver_failure(i, reason),
 //                         progress(done) and finish() write the report as
 //                         the tool does (cli/batch_report.h) on standard
 //                         output; finish() returns the tool's exit status.
-//   _run_page(args, task) runs the tool's page job (cli/page_jobs.h) on one
-//                         task in the calling process, the GIL released,
-//                         and returns the serialised PageResult.
+//   _run_task(args, task) runs the tool's task (cli/page_jobs.h RunTask) on
+//                         one file in the calling process, the GIL
+//                         released, and returns the serialised results,
+//                         one per page (a multi-page TIFF gives several).
 #pragma once
 
 #include <pybind11/pybind11.h>

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/engine_log.h"
+#include "cli/page_decision.h"
 #include "cli/page_note.h"
 #include "cli/page_report.h"
 #include "cli/page_result.h"
 #include "cli/page_status.h"
-#include "cli/page_work.h"
 #include "python/array_page.h"
 #include "python/tool_options.h"
 
@@ -20,6 +20,15 @@ namespace py = pybind11;
 namespace Levelora {
 
 namespace {
+
+// How the tool's decisions name the page in their reasons.
+const char kImageName[] = "image";
+
+// The converter's kind of an array's page: the corner rule of bilevel
+// pages never applies to arrays, which are grey or RGB.
+Pictconv::PageKind PageKindOf(PixelKind kind) {
+    return kind == PixelKind::kGrey ? Pictconv::PageKind::kGrey : Pictconv::PageKind::kRgb;
+}
 
 // What the engine made of a page, in the tool's words.
 struct Estimate {
@@ -86,7 +95,7 @@ Estimate EstimateImage(const py::object& image, bool wholeDegrees, double minCon
     Cli::PageResult r;
     {
         py::gil_scoped_release released;
-        r.ok = Cli::EstimateOnPage(page, options, r);
+        r.ok = Cli::DecideEstimate(kImageName, options, page, r);
     }
     return Describe(options, r);
 }
@@ -106,7 +115,7 @@ py::tuple DeskewImage(const py::object& image, bool wholeDegrees, const std::str
     Cli::PageResult r;
     {
         py::gil_scoped_release released;
-        r.ok = Cli::StraightenPage(src, options, dst, r);
+        r.ok = Cli::DecideAuto(kImageName, options, src, PageKindOf(kind), dst, r);
     }
     if (!r.ok) {
         throw py::value_error(r.error);
@@ -128,7 +137,7 @@ py::array RotateImage(const py::object& image, double angle, const std::string& 
     bool turned = false;
     {
         py::gil_scoped_release released;
-        turned = Cli::TurnOnCanvas(src, angle, options, nullptr, dst);
+        turned = Cli::TurnOnCanvas(src, angle, options, options.corner, nullptr, dst);
     }
     if (!turned) {
         throw py::value_error("the page could not be rotated by " + NumberArgument(angle) +

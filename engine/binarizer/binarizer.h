@@ -36,6 +36,12 @@ namespace Skewmend {
 
 enum class BinarizeMethod { kOtsu, kDistributedOtsu, kSauvola, kBest, kMultiBackground };
 
+// The branch Binarize_Best took, for callers that report it: the optimised
+// global Otsu (evenly lit, paper filling the page), the multi-background
+// Otsu (evenly lit, a picture or dark margin beside the paper) or Sauvola
+// (unevenly lit). kNone until Binarize_Best has run.
+enum class BestChoice { kNone, kOtsu, kMultiBackground, kSauvola };
+
 // The method's name ("otsu", "dotsu", "sauvola", "best", "multibackground").
 const char* BinarizeMethodName(BinarizeMethod method);
 
@@ -74,6 +80,7 @@ class Binarizer {
     BmpBase::Plane32 labels;  // flat-region label of every pixel; 1 = paper
     std::vector<uint32_t> backgroundSizes;
     std::vector<RegionRect> backgrounds;
+    BestChoice bestChoice = BestChoice::kNone;  // set by Binarize_Best
 
     // ---- Dispatcher and global Otsu -----------------------------------
 

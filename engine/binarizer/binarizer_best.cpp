@@ -181,15 +181,18 @@ void Binarizer::Binarize_Best(PixelMask& result) {
     if (CheckIllumination(edges)) {
         Log("Use best Otsu");
         if (IsBackgroundDominant()) {
+            bestChoice = BestChoice::kOtsu;
             int32_t threshold = 0;
             Binarize_Otsu(result, threshold, true);
         } else {
             Log("Use multi background Otsu");
+            bestChoice = BestChoice::kMultiBackground;
             Binarize_MultiBackgroundOtsu(result);
         }
         return;
     }
     Log("Use best Sauvola");
+    bestChoice = BestChoice::kSauvola;
     RevertIfInverted();
     if (useIntegral) {
         BuildIntegralTables();

@@ -32,8 +32,8 @@ _IN_FLIGHT_PER_THREAD = 4
 
 
 def _page_job(args, task):
-    """The tool's page job on one task, run on a worker."""
-    return _levelora._run_page(args, task)
+    """The tool's task on one file (its pages' results), run on a worker."""
+    return _levelora._run_task(args, task)
 
 
 def _parser():
@@ -182,7 +182,7 @@ def run(ns):
     remote = []
     for i, task in enumerate(tasks):
         if task[4] or task[5]:
-            finished(i, (True, _levelora._run_page(args, task)))
+            finished(i, (True, _levelora._run_task(args, task)))
         else:
             remote.append(i)
     if remote:

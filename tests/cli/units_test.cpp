@@ -28,16 +28,16 @@ TEST(BatchRunner, DeliversInPageOrderWhateverTheFinishingOrder) {
         r.ok = true;
         r.angle = static_cast<int>(i) * 10;
         r.hasAngle = true;
-        return r;
+        return PageResults{r};
     };
     std::vector<size_t> order;
     std::vector<int> angles;
     size_t lastProgress = 0;
     RunBatch(
         6, 3, job,
-        [&](size_t i, const PageResult& r) {
+        [&](size_t i, const PageResults& r) {
             order.push_back(i);
-            angles.push_back(r.angle);
+            angles.push_back(r.at(0).angle);
         },
         [&](size_t done) { lastProgress = done; });
     EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3, 4, 5}));
@@ -53,11 +53,11 @@ TEST(BatchRunner, AWorkerThatDiesCostsOnlyItsPage) {
         }
         PageResult r;
         r.ok = true;
-        return r;
+        return PageResults{r};
     };
     std::vector<PageResult> results;
     RunBatch(
-        5, 2, job, [&](size_t, const PageResult& r) { results.push_back(r); }, nullptr);
+        5, 2, job, [&](size_t, const PageResults& r) { results.push_back(r.at(0)); }, nullptr);
     ASSERT_EQ(results.size(), 5u);
     for (size_t i = 0; i < results.size(); ++i) {
         EXPECT_EQ(results[i].ok, i != 2) << i;
@@ -97,7 +97,7 @@ TEST_P(BatchRunnerWait, EveryPageIsReportedAndCountedWhateverTheWaitDoes) {
         usleep(2000);
         PageResult r;
         r.ok = true;
-        return r;
+        return PageResults{r};
     };
     std::vector<size_t> order;
     BatchCounts counts;
@@ -105,7 +105,8 @@ TEST_P(BatchRunnerWait, EveryPageIsReportedAndCountedWhateverTheWaitDoes) {
     size_t lastProgress = 0;
     RunBatch(
         kPages, 2, job,
-        [&](size_t i, const PageResult& r) {
+        [&](size_t i, const PageResults& results) {
+            const PageResult& r = results.at(0);
             order.push_back(i);
             counts.Add(r);
             if (!r.ok) {
