@@ -15,7 +15,7 @@ import numpy as np
 import pytest
 
 import levelora
-from conftest import SAMPLES
+from conftest import SAMPLES, write_grey_tiff
 
 # The client's event loop library warns about its own start-up.
 pytestmark = pytest.mark.filterwarnings("ignore::DeprecationWarning")
@@ -107,14 +107,19 @@ def test_a_batch_survives_a_killed_worker_and_resumes(cluster, tmp_path):
 
 
 def test_a_local_cluster_reports_as_the_tool_does(tool, tmp_path):
-    inputs = [SAMPLES[0], tmp_path / "missing.png"]
+    straight, _ = levelora.deskew(levelora.read(SAMPLES[0]), canvas="keep")
+    grey = straight.mean(axis=2).astype(np.uint8)
+    tiff = tmp_path / "pages.tif"
+    write_grey_tiff(tiff, [levelora.rotate(grey, a, canvas="keep") for a in (5, 0.02, -7)])
+    inputs = [SAMPLES[0], tiff, tmp_path / "missing.png"]
     done = batch("--workers", "1", "--whole-degrees", "--out-dir", tmp_path / "out", *inputs)
     assert done.returncode == 1
     expected = tool("auto", "--format", "json", "--whole-degrees", "--out-dir",
                     tmp_path / "tool", *inputs)
-    keys = ("input", "status", "angle", "mode", "note", "error")
+    keys = ("input", "page", "pages", "status", "angle", "mode", "note", "error")
     ours = [{k: r[k] for k in keys} for r in json.loads(done.stdout)["pages"]]
     theirs = [{k: r[k] for k in keys} for r in json.loads(expected.stdout)["pages"]]
     assert ours == theirs
+    assert [r["page"] for r in ours if r["input"] == str(tiff)] == [1, 2, 3]
     np.testing.assert_array_equal(levelora.read(tmp_path / "out" / SAMPLES[0].name),
                                   levelora.read(tmp_path / "tool" / SAMPLES[0].name))
