@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 
 #include "python/batch_bindings.h"
+#include "python/bilevel_bindings.h"
 #include "python/file_bindings.h"
 #include "python/page_bindings.h"
 
@@ -11,5 +12,6 @@ PYBIND11_MODULE(_levelora, m) {
     m.doc() = "The Levelora engine's functions; use the package levelora.";
     Levelora::AddPageFunctions(m);
     Levelora::AddFileFunctions(m);
+    Levelora::AddBilevelFunctions(m);
     Levelora::AddBatch(m);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/bilevel_output.h"
 #include "cli/engine_log.h"
 #include "cli/page_decision.h"
 #include "cli/page_note.h"
@@ -101,24 +102,39 @@ Estimate EstimateImage(const py::object& image, bool wholeDegrees, double minCon
 }
 
 py::tuple DeskewImage(const py::object& image, bool wholeDegrees, const std::string& corner,
-                      const std::string& canvas, double minConfidence, double minAngle) {
+                      const std::string& canvas, double minConfidence, double minAngle,
+                      const std::optional<std::string>& bilevel) {
     std::vector<std::string> args{"auto", "--corner=" + corner, "--canvas=" + canvas};
     AddMode(args, wholeDegrees, minConfidence);
     if (!wholeDegrees) {
         args.push_back("--min-angle=" + NumberArgument(minAngle));
+    }
+    if (bilevel) {
+        args.push_back("--bilevel=" + *bilevel);
     }
     args.insert(args.end(), {"-", "-o", "-"});
     const Cli::Options options = ToolOptions(args);
     BmpBase::CBitmap24 src;
     const PixelKind kind = PageFromArray(image, "image", src);
     BmpBase::CBitmap24 dst;
+    BmpBase::CBitmap24 made;
     Cli::PageResult r;
+    r.input = kImageName;
     {
         py::gil_scoped_release released;
-        r.ok = Cli::DecideAuto(kImageName, options, src, PageKindOf(kind), dst, r);
+        r.ok = Cli::DecideAuto(kImageName, Cli::DecisionOptions(options), src, PageKindOf(kind),
+                               dst, r);
+        if (r.ok && options.bilevel) {
+            Pictconv::PageDescription bilevelKind;
+            r.ok = Cli::MakeBilevel(src, dst, options, Pictconv::PageDescription(), made,
+                                    bilevelKind, r);
+        }
     }
     if (!r.ok) {
         throw py::value_error(r.error);
+    }
+    if (options.bilevel) {
+        return py::make_tuple(ArrayFromPage(made, PixelKind::kGrey), Describe(options, r));
     }
     return py::make_tuple(ArrayFromPage(r.turned ? dst : src, kind), Describe(options, r));
 }
@@ -196,7 +212,8 @@ limits (65534 pixels on a side, 2**28 pixels) or a bad option.
 
     m.def("deskew", &DeskewImage, py::arg("image"), py::kw_only(), py::arg("whole_degrees") = false,
           py::arg("corner") = "white", py::arg("canvas") = "expand",
-          py::arg("min_confidence") = 0.5, py::arg("min_angle") = 0.05, R"doc(
+          py::arg("min_confidence") = 0.5, py::arg("min_angle") = 0.05,
+          py::arg("bilevel") = py::none(), R"doc(
 Straightens the page in `image`: returns (new_image, Estimate).
 
 The page is turned by the estimated correction when the estimate is trusted
@@ -213,6 +230,11 @@ canvas          "expand" (default): large enough for every pixel;
 min_confidence  Precise mode: below it the page is "not sure" and kept.
 min_angle       Precise mode: smaller corrections (degrees) leave the page
                 unchanged.
+bilevel         None (default), or a method of binarize() ("best",
+                "otsu", "sauvola", "dotsu", "multibg"): the straightened
+                page is made bilevel as skewmend --bilevel makes it and
+                returned as a grey array of 0 (ink) and 255; the corners
+                the turn uncovered are white, black with corner="black".
 
 Raises TypeError or ValueError as estimate() does.
 )doc");

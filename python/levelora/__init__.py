@@ -10,6 +10,10 @@ the kind it was given and leaves its input alone.
     straight, est = levelora.deskew(img)         # turned when sure
     levelora.write("straight.png", straight)     # atomic write
     turned = levelora.rotate(img, 2.5)           # clockwise as displayed
+    mask, choice = levelora.binarize(img)        # True for ink; "sauvola"...
+    doc = levelora.Document("scans.tif")         # every page, with its kind
+    doc.pages = [levelora.deskew(p)[0] for p in doc.pages]
+    doc.save("straight.tif")                     # pages kept in their kind
 
 Angles are corrections in degrees: positive turns the page clockwise as
 displayed, so a page scanned 9 degrees clockwise has the angle -9.0.
@@ -28,7 +32,9 @@ Batches of files on a Dask cluster: python3 -m levelora.batch --help.
 """
 
 from levelora._levelora import (
+    Document,
     Estimate,
+    binarize,
     deskew,
     estimate,
     read,
@@ -37,4 +43,14 @@ from levelora._levelora import (
     write,
 )
 
-__all__ = ["Estimate", "estimate", "deskew", "rotate", "read", "write", "set_verbose"]
+__all__ = [
+    "Estimate",
+    "estimate",
+    "deskew",
+    "rotate",
+    "binarize",
+    "read",
+    "write",
+    "Document",
+    "set_verbose",
+]
