@@ -22,13 +22,11 @@
 #include <vector>
 
 #include "cli/batch_plan.h"
+#include "cli/batch_report.h"
 #include "cli/batch_runner.h"
 #include "cli/engine_log.h"
 #include "cli/options.h"
 #include "cli/page_jobs.h"
-#include "cli/page_report.h"
-#include "cli/progress_bar.h"
-#include "cli/report.h"
 #include "cli/report_file.h"
 #include "cli/std_streams.h"
 #include "cli/usage.h"
@@ -101,62 +99,28 @@ int main(int argc, char** argv) {
             task.source = standardInput->Path();
         }
     }
-    std::unique_ptr<Cli::ReportFileWriter> reportFile;
-    if (!options.reportFile.empty()) {
-        error = Cli::ReportFileClash(options.reportFile, tasks);
-        if (!error.empty()) {
-            return UsageError(error);
-        }
-        reportFile = std::make_unique<Cli::ReportFileWriter>(options);
-        if (!reportFile->Open(error)) {
-            return UsageError(error);
-        }
-    }
-
-    Cli::RouteEngineLog(options.verbose);
     // With -o - the picture has standard output to itself.
     const bool reportOnStderr = options.output == Cli::kStdStream;
     std::ostream& report = reportOnStderr ? std::cerr : std::cout;
     // Failed pages are also announced on standard error whenever the report
     // goes somewhere a person may not be looking.
     const bool announceFailures = !reportOnStderr && isatty(STDOUT_FILENO) != 1;
-    Cli::ReportWriter writer(options.format, report, Cli::CommandName(options.command),
-                             Cli::ReportColumns(options));
-    writer.Begin();
-    report.flush();
+    Cli::BatchReport batch(options, tasks, report, announceFailures, "skewmend");
+    if (!batch.OpenReportFile(error)) {
+        return UsageError(error);
+    }
 
-    Cli::BatchCounts counts;
-    Cli::ProgressBar bar(tasks.size(), options.progress);
+    Cli::RouteEngineLog(options.verbose);
+    batch.Begin();
     const Cli::PageJob job = [&](size_t i) { return Cli::RunTask(tasks[i], options); };
-    const Cli::ResultSink deliver = [&](size_t i, const Cli::PageResults& results) {
-        Cli::BatchCounts file;
-        bar.Erase();
-        for (const Cli::PageResult& result : results) {
-            Cli::PageResult r = result;
-            r.input = tasks[i].input;
-            r.output = tasks[i].output;
-            counts.Add(r);
-            file.Add(r);
-            writer.Row(Cli::PageRow(options, r), Cli::PageLine(options, r));
-            if (announceFailures && !r.ok) {
-                std::cerr << "skewmend: " << Cli::PageLine(options, r) << std::endl;
-            }
-            if (reportFile) {
-                reportFile->Row(r);
-            }
-        }
-        if (results.front().pages > 1) {
-            writer.Line(Cli::FileSummaryLine(options, tasks[i].input, tasks[i].output, file));
-        }
-        bar.Redraw();
-    };
     const int jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
-    Cli::RunBatch(tasks.size(), jobs, job, deliver, [&](size_t done) { bar.Update(done); });
-    bar.Finish();
-    writer.End(Cli::SummaryRow(options, counts), Cli::SummaryLine(options, counts));
-    if (reportFile && !reportFile->Commit(Cli::SummaryRow(options, counts), error)) {
+    Cli::RunBatch(
+        tasks.size(), jobs, job,
+        [&](size_t i, const Cli::PageResults& results) { batch.Deliver(i, results); },
+        [&](size_t done) { batch.Progress(done); });
+    if (!batch.Finish(error)) {
         std::cerr << "skewmend: " << error << "\n";
         return kExitPagesFailed;
     }
-    return counts.failed == 0 ? kExitSuccess : kExitPagesFailed;
+    return batch.AllSucceeded() ? kExitSuccess : kExitPagesFailed;
 }

@@ -86,6 +86,21 @@ C headers, pkg-config files (skewmend, pictconv) and CMake packages
 straighten pages through the Levelora engine's file functions or convert
 pictures through its converter library.")
 
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME ${LEVELORA_PACKAGE_PYTHON})
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+# The extension module is built for the one Python version found; numpy
+# holds the images, Dask runs the cluster batches.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${LEVELORA_PYTHON_DEPENDS}, python3-numpy")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-distributed")
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION
+    "straighten document pages from Python
+The Python package levelora estimates how far a page held as a numpy
+array is tilted, straightens or turns it, and reads and writes BMP, JPEG,
+PNG and TIFF files. python3 -m levelora.batch straightens batches of
+files on a Dask cluster with the skewmend tool's page job and report.
+.
+The package carries its own copy of the Levelora engine.")
+
 # CPack would call ldconfig from maintainer scripts; the library packages
 # activate dpkg's ldconfig trigger instead (debian_triggers.cmake).
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/debian_triggers.cmake)
