@@ -36,7 +36,10 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
             SendDlgItemMessageW(dialog, IDC_SETUP_ANGLE, EM_LIMITTEXT, kSetupTypedDigits, 0);
             CheckRadioButton(dialog, IDC_SETUP_TO_RIGHT, IDC_SETUP_TO_LEFT,
                              context->preset->toLeft ? IDC_SETUP_TO_LEFT : IDC_SETUP_TO_RIGHT);
+            // The field starts with the focus and its text selected, as a
+            // dialog's first field does: typing replaces the preset.
             SetFocus(GetDlgItem(dialog, IDC_SETUP_ANGLE));
+            SendDlgItemMessageW(dialog, IDC_SETUP_ANGLE, EM_SETSEL, 0, -1);
             return FALSE;
         }
         case WM_COMMAND:
