@@ -25,7 +25,7 @@ constexpr int kGapPx = 6;
 // program's own.
 enum class Picture { Standard, Own, None };
 
-struct ButtonSpec {
+struct ToolButton {
     int commandId;  // 0 for a gap
     Picture picture;
     int index;  // within its picture list; the gap's width for a gap
@@ -34,7 +34,7 @@ struct ButtonSpec {
 // The separator before the rotate buttons carries the angle field.
 constexpr int kFieldSlot = 6;
 
-const ButtonSpec kButtons[] = {
+const ToolButton kButtons[] = {
     {kCmdOpen, Picture::Standard, STD_FILEOPEN},
     {kCmdAutoRotate, Picture::Own, TOOLS_AUTO_ROTATE},
     {kCmdSave, Picture::Standard, STD_FILESAVE},
@@ -70,16 +70,16 @@ bool ToolBar::Create(HWND parent, HINSTANCE instance) {
 
     TBBUTTON buttons[std::size(kButtons)] = {};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-        const ButtonSpec& spec = kButtons[i];
+        const ToolButton& tool = kButtons[i];
         TBBUTTON& b = buttons[i];
-        if (spec.commandId == 0) {
-            b.iBitmap = spec.index;
+        if (tool.commandId == 0) {
+            b.iBitmap = tool.index;
             b.fsStyle = BTNS_SEP;
             continue;
         }
-        const LRESULT base = spec.picture == Picture::Standard ? standardBase : ownBase;
-        b.iBitmap = static_cast<int>(base) + spec.index;
-        b.idCommand = spec.commandId;
+        const LRESULT base = tool.picture == Picture::Standard ? standardBase : ownBase;
+        b.iBitmap = static_cast<int>(base) + tool.index;
+        b.idCommand = tool.commandId;
         b.fsState = TBSTATE_ENABLED;
         b.fsStyle = BTNS_BUTTON;
     }
