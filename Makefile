@@ -7,6 +7,8 @@
 #   make bench       build the release benchmarks and run them
 #   make windows-check  cross-build Skewmend.dll with MinGW-w64, run the tests
 #                    under Wine, compare Linux and Windows results byte for byte
+#   make windows-dist  build/windows-dist/Levelora-<version>-win64.zip: the
+#                    Windows desktop program, both DLLs and the help page
 #   make fuzz        run every libFuzzer target FUZZ_SECONDS seconds (60)
 #   make package     Debian packages from the release preset into
 #                    build/release/packages/
@@ -14,7 +16,7 @@
 #                    tool, desktop program, C header and library, desktop-file-
 #                    validate and lintian
 #   make format      clang-format every C++ file
-.PHONY: deps demo test test-asan test-tsan bench windows-check fuzz package package-check format
+.PHONY: deps demo test test-asan test-tsan bench windows-check windows-dist fuzz package package-check format
 
 FUZZ_SECONDS ?= 60
 
@@ -42,6 +44,9 @@ bench: deps
 
 windows-check:
 	@./scripts/windows-check
+
+windows-dist:
+	@./scripts/windows-dist
 
 fuzz:
 	@./scripts/fuzz $(FUZZ_SECONDS)

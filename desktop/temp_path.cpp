@@ -41,6 +41,13 @@ std::string MakeTempBmpPath() {
 }
 
 std::FILE* OpenTempForWriting(const std::string& path) {
+    // The user's temp folder exists; the file's own folder is created when
+    // it is missing (not its parents), as on POSIX systems.
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::u8path(path).parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directory(folder, ignored);
+    }
     return OpenForWriting(path);
 }
 

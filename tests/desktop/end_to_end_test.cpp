@@ -45,7 +45,7 @@ TEST(EndToEndTest, TiltedJpegIsStraightenedTurnedRestoredAndSavedAsPng) {
 
     window.openReply = {true, jpegPath, ImageFileFormat::Jpeg};
     app.OnCommand(kCmdOpen);
-    ASSERT_TRUE(state.ImageOpen);
+    ASSERT_TRUE(state.ImageOpen) << (window.messages.empty() ? "" : window.messages.front());
     EXPECT_EQ(state.SourceImage.width, 500u);
 
     testing::internal::CaptureStdout();

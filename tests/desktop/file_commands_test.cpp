@@ -10,6 +10,7 @@
 #include "desktop/bmp_io.h"
 #include "desktop/command_ids.h"
 #include "desktop/desk_app.h"
+#include "desktop/file_access.h"
 #include "tests/desktop/fake_window.h"
 #include "tests/support/test_support.h"
 
@@ -33,8 +34,7 @@ class FileCommandsTest : public testing::Test {
 
     std::string WritePicture(const std::string& name, uint32_t rows, uint32_t cols) {
         const std::string path = dir.File(name);
-        EXPECT_TRUE(
-            WriteToFile(TestSupport::PatternBitmap(rows, cols), std::fopen(path.c_str(), "wb")));
+        EXPECT_TRUE(WriteToFile(TestSupport::PatternBitmap(rows, cols), OpenForWriting(path)));
         return path;
     }
 
@@ -149,7 +149,7 @@ TEST_F(FileCommandsTest, NonAsciiPathOpensAndSavesAsBitmap) {
     Save(dir.File("gedreht \xC3\xA4"), ImageFileFormat::Bitmap);
     EXPECT_TRUE(window.messages.empty());
     BmpBase::CBitmap24 back;
-    ASSERT_TRUE(ReadFromFile(back, std::fopen(dir.File("gedreht \xC3\xA4.bmp").c_str(), "rb")));
+    ASSERT_TRUE(ReadFromFile(back, OpenForReading(dir.File("gedreht \xC3\xA4.bmp"))));
     EXPECT_TRUE(SamePixels(back, state.ShownImage));
 }
 
@@ -226,6 +226,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 using FileCommandsDeathTest = FileCommandsTest;
 
+// GoogleTest's regular expressions are POSIX ones on Linux and its own
+// simple ones on Windows, which spell a digit differently.
+#if GTEST_USES_SIMPLE_RE
+constexpr const char* kAssertMessage = "Assert fail! File: .*file_commands.cpp. Line: \\d+";
+#else
+constexpr const char* kAssertMessage = "Assert fail! File: .*file_commands.cpp. Line: [0-9]+";
+#endif
+
 TEST_F(FileCommandsDeathTest, FilterOutsideTheListIsAnInternalError) {
     Open(WritePicture("in.bmp", 3, 5), ImageFileFormat::Bitmap);
     window.saveReply = {true, dir.File("z"), static_cast<ImageFileFormat>(5)};
@@ -234,7 +242,7 @@ TEST_F(FileCommandsDeathTest, FilterOutsideTheListIsAnInternalError) {
             dup2(STDERR_FILENO, STDOUT_FILENO);
             app->OnCommand(kCmdSave);
         },
-        testing::ExitedWithCode(1), "Assert fail! File: .*file_commands.cpp. Line: [0-9]+");
+        testing::ExitedWithCode(1), kAssertMessage);
 }
 
 }  // namespace
