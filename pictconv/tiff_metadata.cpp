@@ -257,6 +257,9 @@ bool WriteTiffExifDirectory(TIFF* tif, const PageMetadata& metadata, uint64_t& o
         offset = 0;
         return false;
     }
+    // libtiff 4.5's TIFFCreateDirectory does not free the custom
+    // directory's values; freeing them first keeps them from leaking.
+    TIFFFreeDirectory(tif);
     return TIFFCreateDirectory(tif) == 0;
 }
 

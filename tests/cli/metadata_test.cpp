@@ -191,6 +191,7 @@ TEST_F(Metadata, AScannersTiffKeepsItsProfileTagsAndExactResolution) {
         TIFFCreateEXIFDirectory(tif);
         TIFFSetField(tif, EXIFTAG_DATETIMEORIGINAL, "2026:01:02 03:04:05");
         TIFFWriteCustomDirectory(tif, &exif);
+        TIFFFreeDirectory(tif);  // libtiff 4.5 leaks the EXIF values otherwise
         TIFFCreateDirectory(tif);
         TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
         TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.height);

@@ -269,6 +269,7 @@ void WriteTiffFile(const std::string& path, const char* mode, const PageMetadata
         TIFFSetField(tif, EXIFTAG_DATETIMEORIGINAL, "2026:01:02 03:04:05");
         TIFFSetField(tif, EXIFTAG_PIXELXDIMENSION, uint32_t{640});
         TIFFWriteCustomDirectory(tif, &exifOffset);
+        TIFFFreeDirectory(tif);  // libtiff 4.5 leaks the EXIF values otherwise
         TIFFCreateDirectory(tif);
     }
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
