@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -105,12 +106,16 @@ bool LoadPage(const std::string& path, CBitmap24& page, ImageFormat& format, std
     return true;
 }
 
-bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format,
-              std::string& error, const Pictconv::PageDescription* kind, int quality) {
+namespace {
+
+// Writes `path` atomically with `write`, which fills the open output ("-":
+// standard output, through a temporary file, since TIFF needs a file it can
+// seek in). False with a reason; an existing file is then untouched.
+bool WriteAtomically(const std::string& path, std::string& error,
+                     const std::function<bool(Pictconv::AtomicOutput&)>& write) {
     if (path == kStdStream) {
         const TempFile encoded;
-        if (encoded.Path().empty() ||
-            !SavePage(page, encoded.Path(), format, error, kind, quality)) {
+        if (encoded.Path().empty() || !WriteAtomically(encoded.Path(), error, write)) {
             error = "cannot write the picture to standard output";
             return false;
         }
@@ -118,48 +123,35 @@ bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format
     }
     errno = 0;
     Pictconv::AtomicOutput out(path.c_str());
-    if (!out.IsOpen()) {
-        error = WriteError(path);
-        return false;
-    }
-    bool ok = false;
-    if (format == ImageFormat::kTiff) {
-        const int fd = out.ReleaseFd();
-        ok = kind != nullptr ? Pictconv::EncodeTiffPage(page, *kind, fd, out.TempPath().c_str())
-                             : Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
-    } else {
-        std::FILE* stream = out.Stream();
-        ok = stream != nullptr && Encode(page, stream, format, kind, quality);
-    }
-    if (!ok || !out.Commit()) {
+    if (!out.IsOpen() || !write(out) || !out.Commit()) {
         error = WriteError(path);
         return false;
     }
     return true;
 }
 
+}  // namespace
+
+bool SavePage(const CBitmap24& page, const std::string& path, ImageFormat format,
+              std::string& error, const Pictconv::PageDescription* kind, int quality) {
+    return WriteAtomically(path, error, [&](Pictconv::AtomicOutput& out) {
+        if (format == ImageFormat::kTiff) {
+            const int fd = out.ReleaseFd();
+            return kind != nullptr
+                       ? Pictconv::EncodeTiffPage(page, *kind, fd, out.TempPath().c_str())
+                       : Pictconv::EncodeTiff(page, fd, out.TempPath().c_str());
+        }
+        std::FILE* stream = out.Stream();
+        return stream != nullptr && Encode(page, stream, format, kind, quality);
+    });
+}
+
 bool SaveTiffPages(Pictconv::TiffPages& input, const std::vector<Pictconv::TiffPageOut>& pages,
                    const std::string& path, std::string& error) {
-    if (path == kStdStream) {
-        const TempFile encoded;
-        if (encoded.Path().empty() || !SaveTiffPages(input, pages, encoded.Path(), error)) {
-            error = "cannot write the picture to standard output";
-            return false;
-        }
-        return CopyToStandardOutput(encoded.Path(), error);
-    }
-    errno = 0;
-    Pictconv::AtomicOutput out(path.c_str());
-    if (!out.IsOpen()) {
-        error = WriteError(path);
-        return false;
-    }
-    const int fd = out.ReleaseFd();
-    if (!Pictconv::WriteTiffPages(input, pages, fd, out.TempPath().c_str()) || !out.Commit()) {
-        error = WriteError(path);
-        return false;
-    }
-    return true;
+    return WriteAtomically(path, error, [&](Pictconv::AtomicOutput& out) {
+        const int fd = out.ReleaseFd();
+        return Pictconv::WriteTiffPages(input, pages, fd, out.TempPath().c_str());
+    });
 }
 
 bool CopyFileAtomically(const std::string& from, const std::string& to, std::string& error) {

@@ -25,18 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int corner = static_cast<int8_t>(in.Byte()) % 4;
     BmpBase::CBitmap24 src;
     src.Allocate(height, width);
-    const uint8_t* bytes = in.Rest();
-    const size_t count = in.RestSize();
-    if (count > 0) {
-        size_t k = 0;
-        for (uint32_t r = 0; r < src.height; ++r) {
-            uint8_t* p = src.PixelAt(r, 0);
-            for (uint32_t c = 0; c < 3 * src.width; ++c) {
-                p[c] = bytes[k];
-                k = (k + 1) % count;
-            }
-        }
-    }
+    FuzzSupport::FillPage(src, in.Rest(), in.RestSize());
     BmpBase::CBitmap24 dst;
     int angle = 0;
     if (_AutoRotate(&src, &dst, corner, &angle)) {

@@ -28,18 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint16_t width = static_cast<uint16_t>(1 + in.U16() % kMaxFuzzSide);
     BmpBase::CBitmap24 page;
     page.Allocate(height, width);
-    const uint8_t* bytes = in.Rest();
-    const size_t count = in.RestSize();
-    if (count > 0) {
-        size_t k = 0;
-        for (uint32_t r = 0; r < page.height; ++r) {
-            uint8_t* p = page.PixelAt(r, 0);
-            for (uint32_t c = 0; c < 3 * page.width; ++c) {
-                p[c] = bytes[k];
-                k = (k + 1) % count;
-            }
-        }
-    }
+    FuzzSupport::FillPage(page, in.Rest(), in.RestSize());
     const std::vector<uint8_t> before(page.pixels, page.pixels + page.pixelBytes);
 
     Skewmend::AnalysisOptions options;

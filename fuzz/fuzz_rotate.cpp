@@ -14,20 +14,6 @@ namespace {
 
 constexpr uint16_t kMaxFuzzSide = 64;
 
-void FillPage(BmpBase::CBitmap24& page, const uint8_t* bytes, size_t count) {
-    if (count == 0) {
-        return;
-    }
-    size_t k = 0;
-    for (uint32_t r = 0; r < page.height; ++r) {
-        uint8_t* p = page.PixelAt(r, 0);
-        for (uint32_t c = 0; c < 3 * page.width; ++c) {
-            p[c] = bytes[k];
-            k = (k + 1) % count;
-        }
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -38,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const double angle = in.Double();
     BmpBase::CBitmap24 src;
     src.Allocate(height, width);
-    FillPage(src, in.Rest(), in.RestSize());
+    FuzzSupport::FillPage(src, in.Rest(), in.RestSize());
 
     BmpBase::CBitmap24 dst;
     const uint8_t fill[3] = {10, 20, 30};

@@ -68,4 +68,18 @@ double Cursor::Double() {
     return v;
 }
 
+void FillPage(BmpBase::CBitmap24& page, const uint8_t* bytes, size_t count) {
+    if (count == 0) {
+        return;
+    }
+    size_t k = 0;
+    for (uint32_t r = 0; r < page.height; ++r) {
+        uint8_t* p = page.PixelAt(r, 0);
+        for (uint32_t c = 0; c < 3 * page.width; ++c) {
+            p[c] = bytes[k];
+            k = (k + 1) % count;
+        }
+    }
+}
+
 }  // namespace FuzzSupport

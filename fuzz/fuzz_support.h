@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "bmpbase/bitmap24.h"
+
 namespace FuzzSupport {
 
 // A file path in a folder of this process, created on first use (under
@@ -15,6 +17,10 @@ std::string ScratchFile(const char* name);
 
 // Writes `size` bytes to `path`, replacing the file; false on failure.
 bool WriteFile(const std::string& path, const uint8_t* data, size_t size);
+
+// Fills every pixel byte of `page` with `bytes`, repeated; a page stays as
+// it is when there are none.
+void FillPage(BmpBase::CBitmap24& page, const uint8_t* bytes, size_t count);
 
 // Reads fixed-size values off the front of the input; past the end it
 // yields zeros.
