@@ -10,6 +10,7 @@
 
 #include "cli/image_format.h"
 #include "cli/page_io.h"
+#include "cli/page_metadata_job.h"
 #include "pictconv/page_description.h"
 #include "pictconv/tiff_pages.h"
 #include "python/array_page.h"
@@ -106,6 +107,11 @@ Document OpenDocument(const py::object& path) {
                 error = d.path + ": " + error;
             }
         }
+        // Pages stored sideways or mirrored are held upright, as the tool
+        // treats them.
+        for (size_t i = 0; ok && i < pictures.size(); ++i) {
+            Cli::UprightLoadedPage(pictures[i], d.format, d.descriptions[i]);
+        }
     }
     if (!ok) {
         RaiseOsError(error);
@@ -137,6 +143,12 @@ void SaveDocument(const Document& d, const py::object& path) {
         pictures[i].infoHeader.biXPelsPerMeter = d.resolutions[i].first;
         pictures[i].infoHeader.biYPelsPerMeter = d.resolutions[i].second;
     }
+    // The metadata follows the pages as written: orientation upright, pixel
+    // sizes those of the pages held.
+    std::vector<Pictconv::PageDescription> descriptions = d.descriptions;
+    for (size_t i = 0; i < count; ++i) {
+        Cli::WrittenPageNotes(pictures[i], false, descriptions[i]);
+    }
     std::string error;
     bool ok = false;
     {
@@ -153,12 +165,12 @@ void SaveDocument(const Document& d, const py::object& path) {
             for (size_t i = 0; i < out.size(); ++i) {
                 out[i].source = i;
                 out[i].picture = &pictures[i];
-                out[i].description = d.descriptions[i];
+                out[i].description = descriptions[i];
             }
             ok = ok && Cli::SaveTiffPages(source, out, name, error);
         } else {
-            Pictconv::ReduceToKind(pictures[0], d.descriptions[0]);
-            ok = Cli::SavePage(pictures[0], name, format, error, &d.descriptions[0]);
+            Pictconv::ReduceToKind(pictures[0], descriptions[0]);
+            ok = Cli::SavePage(pictures[0], name, format, error, &descriptions[0]);
         }
     }
     if (!ok) {
@@ -174,7 +186,11 @@ py::array ReadImage(const py::object& path) {
     bool ok = false;
     {
         py::gil_scoped_release released;
-        ok = Cli::LoadPage(name, page, format, error);
+        Pictconv::PageDescription description;
+        ok = Cli::LoadPage(name, page, format, error, &description);
+        if (ok) {
+            Cli::UprightLoadedPage(page, format, description);
+        }
     }
     if (!ok) {
         RaiseOsError(error);
@@ -273,7 +289,9 @@ page, OSError when the file cannot be written.
 
     m.def("read", &ReadImage, py::arg("path"), R"doc(
 Reads the first page of a BMP, JPEG, PNG or TIFF file (the format is
-recognised by content) and returns it as an RGB array, H x W x 3 uint8.
+recognised by content) and returns it as an RGB array, H x W x 3 uint8,
+upright: a page stored sideways or mirrored (EXIF or TIFF orientation 2..8)
+is turned and mirrored as its tag says.
 
 Raises OSError with the reason when the file cannot be read or decoded.
 )doc");

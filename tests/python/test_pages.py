@@ -67,3 +67,28 @@ def test_deskew_bilevel_gives_the_tools_pixels(tool, sample, tmp_path, corner):
     ours, estimate = levelora.deskew(image, bilevel="best", corner=corner)
     assert estimate.status == "rotated" and ours.ndim == 2
     np.testing.assert_array_equal(ours, levelora.read(out)[:, :, 0])
+
+
+def _with_orientation(jpeg, orientation):
+    """The JPEG's bytes with an EXIF block whose IFD0 holds `orientation`."""
+    import struct
+    tiff = b"II*\x00" + struct.pack("<I", 8) + struct.pack("<H", 1)
+    tiff += struct.pack("<HHIHH", 0x0112, 3, 1, orientation, 0) + struct.pack("<I", 0)
+    payload = b"Exif\x00\x00" + tiff
+    return jpeg[:2] + b"\xff\xe1" + struct.pack(">H", len(payload) + 2) + payload + jpeg[2:]
+
+
+def test_pages_stored_sideways_are_read_upright(sample, tmp_path):
+    _, image = sample
+    levelora.write(tmp_path / "page.jpg", image)
+    stored = (tmp_path / "page.jpg").read_bytes()
+    for orientation, shape in ((1, image.shape), (6, image.shape[1::-1] + (3,)),
+                               (3, image.shape)):
+        path = tmp_path / f"o{orientation}.jpg"
+        path.write_bytes(_with_orientation(stored, orientation))
+        assert levelora.read(path).shape == shape, orientation
+        assert levelora.Document(path).pages[0].shape[:2] == shape[:2], orientation
+    # Turned by a half turn: the bottom right of the stored page is the top left.
+    upside = levelora.read(tmp_path / "o3.jpg").astype(int)
+    plain = levelora.read(tmp_path / "o1.jpg").astype(int)
+    assert np.abs(upside[::-1, ::-1] - plain).mean() < 2
