@@ -68,11 +68,11 @@ std::vector<std::vector<uint8_t>> PngRows(int bytesPerPixel,
 void Png(const std::string& path, int colorType, int bitDepth, int bytesPerPixel,
          const std::function<uint8_t(bool, int)>& pixel, const std::vector<uint8_t>& palette = {},
          double tiltDeg = kTiltDeg) {
-    PictconvTest::PngSpec spec;
-    spec.colorType = colorType;
-    spec.bitDepth = bitDepth;
-    spec.palette = palette;
-    PictconvTest::WritePng(path, kPageCols, kPageRows, spec,
+    PictconvTest::PngLayout layout;
+    layout.colorType = colorType;
+    layout.bitDepth = bitDepth;
+    layout.palette = palette;
+    PictconvTest::WritePng(path, kPageCols, kPageRows, layout,
                            PngRows(bytesPerPixel, pixel, tiltDeg));
 }
 

@@ -31,15 +31,15 @@ uint8_t NearestIndex(const uint8_t* bgr) {
     return static_cast<uint8_t>(best);
 }
 
-bool WritePage(TIFF* tif, const TiffPageSpec& spec, uint16_t number, uint16_t count) {
-    const BmpBase::CBitmap24& p = spec.picture;
+bool WritePage(TIFF* tif, const TiffPageLayout& layout, uint16_t number, uint16_t count) {
+    const BmpBase::CBitmap24& p = layout.picture;
     uint16_t bits = 8, samples = 1, photometric = PHOTOMETRIC_MINISBLACK;
-    if (spec.kind == TiffKind::kBilevel) {
+    if (layout.kind == TiffKind::kBilevel) {
         bits = 1;
         photometric = PHOTOMETRIC_MINISWHITE;
-    } else if (spec.kind == TiffKind::kPalette) {
+    } else if (layout.kind == TiffKind::kPalette) {
         photometric = PHOTOMETRIC_PALETTE;
-    } else if (spec.kind == TiffKind::kRgb) {
+    } else if (layout.kind == TiffKind::kRgb) {
         samples = 3;
         photometric = PHOTOMETRIC_RGB;
     }
@@ -49,15 +49,15 @@ bool WritePage(TIFF* tif, const TiffPageSpec& spec, uint16_t number, uint16_t co
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, spec.kind == TiffKind::kBilevel ? p.height : 16u);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.kind == TiffKind::kBilevel ? p.height : 16u);
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0);
     TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0);
     std::vector<uint16_t> map[3];
-    if (spec.kind == TiffKind::kPalette) {
+    if (layout.kind == TiffKind::kPalette) {
         for (int k = 0; k < 3; ++k) {
             map[k].assign(256, 0);
             for (int i = 0; i < 4; ++i) {
@@ -71,7 +71,7 @@ bool WritePage(TIFF* tif, const TiffPageSpec& spec, uint16_t number, uint16_t co
         const uint8_t* px = p.PixelAt(p.height - 1 - r, 0);
         std::fill(row.begin(), row.end(), 0);
         for (uint32_t c = 0; c < p.width; ++c, px += 3) {
-            switch (spec.kind) {
+            switch (layout.kind) {
                 case TiffKind::kBilevel:
                     if (Grey(px) < 128) {
                         row[c / 8] |= static_cast<uint8_t>(0x80 >> (c % 8));
@@ -99,7 +99,8 @@ bool WritePage(TIFF* tif, const TiffPageSpec& spec, uint16_t number, uint16_t co
 
 }  // namespace
 
-bool WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages, bool bigTiff) {
+bool WriteTiffFile(const std::string& path, const std::vector<TiffPageLayout>& pages,
+                   bool bigTiff) {
     std::unique_ptr<TIFF, Closer> tif(TIFFOpen(path.c_str(), bigTiff ? "w8" : "w"));
     if (!tif) {
         return false;

@@ -13,7 +13,7 @@ namespace CliTest {
 
 enum class TiffKind { kBilevel, kGrey, kPalette, kRgb };
 
-struct TiffPageSpec {
+struct TiffPageLayout {
     BmpBase::CBitmap24 picture;  // bottom-up, as the test pages are made
     TiffKind kind = TiffKind::kRgb;
     uint16_t compression = 5;  // COMPRESSION_LZW
@@ -22,7 +22,7 @@ struct TiffPageSpec {
 // Writes the pages in order; BigTIFF when asked. Bilevel pages are
 // min-is-white (ink where grey < 128); palette pages use a four-entry map
 // (paper, ink, red, blue), each pixel its nearest entry.
-bool WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages,
+bool WriteTiffFile(const std::string& path, const std::vector<TiffPageLayout>& pages,
                    bool bigTiff = false);
 
 // How a page of a file is stored.

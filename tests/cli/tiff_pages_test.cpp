@@ -17,7 +17,8 @@ namespace {
 
 class TiffPages : public CliTestBase {
   protected:
-    static TiffPageSpec Page(double tilt, TiffKind kind, uint16_t compression, uint32_t seed = 1) {
+    static TiffPageLayout Page(double tilt, TiffKind kind, uint16_t compression,
+                               uint32_t seed = 1) {
         return {TestSupport::TextPage(kPageRows, kPageCols, tilt, seed), kind, compression};
     }
 
@@ -223,11 +224,11 @@ TEST_F(TiffPages, AFileOfSeveralPagesIsNotWrittenInAFormatOfOne) {
 // was not sure about is carried over, the others turned by their own angles.
 TEST_F(TiffPages, RotateFromReportTurnsEachPageByItsOwnRow) {
     const std::string in = File("scan.tif");
-    TiffPageSpec blank{TestSupport::SolidBitmap(kPageRows, kPageCols, 240, 240, 240),
-                       TiffKind::kGrey, COMPRESSION_LZW};
-    std::vector<TiffPageSpec> pages = {Page(5.0, TiffKind::kRgb, COMPRESSION_LZW, 1),
-                                       std::move(blank),
-                                       Page(-6.0, TiffKind::kRgb, COMPRESSION_LZW, 3)};
+    TiffPageLayout blank{TestSupport::SolidBitmap(kPageRows, kPageCols, 240, 240, 240),
+                         TiffKind::kGrey, COMPRESSION_LZW};
+    std::vector<TiffPageLayout> pages = {Page(5.0, TiffKind::kRgb, COMPRESSION_LZW, 1),
+                                         std::move(blank),
+                                         Page(-6.0, TiffKind::kRgb, COMPRESSION_LZW, 3)};
     ASSERT_TRUE(WriteTiffFile(in, pages));
     const ToolRun estimate = Run({"estimate", in, "--report", File("angles.csv")});
     EXPECT_EQ(estimate.exitCode, 0) << estimate.out;

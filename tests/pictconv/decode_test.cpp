@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Units, JpegDensity,
 
 struct PngCase {
     const char* name;
-    PictconvTest::PngSpec params;
+    PictconvTest::PngLayout params;
     // Packed bytes of one pixel (repeated over the row), or, with
     // `alternate`, of two pixels for even and odd columns.
     std::vector<uint8_t> pixel;
@@ -193,15 +193,15 @@ TEST_P(PngColour, DecodesWithTransparencyOverWhite) {
         0);
 }
 
-PictconvTest::PngSpec Pspec(int type, int depth) {
-    PictconvTest::PngSpec s;
+PictconvTest::PngLayout PngOf(int type, int depth) {
+    PictconvTest::PngLayout s;
     s.colorType = type;
     s.bitDepth = depth;
     return s;
 }
 
-PictconvTest::PngSpec Palette(bool alpha) {
-    PictconvTest::PngSpec s = Pspec(PNG_COLOR_TYPE_PALETTE, 8);
+PictconvTest::PngLayout Palette(bool alpha) {
+    PictconvTest::PngLayout s = PngOf(PNG_COLOR_TYPE_PALETTE, 8);
     s.palette = {10, 20, 30, 200, 100, 0};
     if (alpha) {
         s.paletteAlpha = {255, 0};
@@ -209,8 +209,8 @@ PictconvTest::PngSpec Palette(bool alpha) {
     return s;
 }
 
-PictconvTest::PngSpec GreyKey() {
-    PictconvTest::PngSpec s = Pspec(PNG_COLOR_TYPE_GRAY, 8);
+PictconvTest::PngLayout GreyKey() {
+    PictconvTest::PngLayout s = PngOf(PNG_COLOR_TYPE_GRAY, 8);
     s.greyTransparent = true;
     s.greyTransparentValue = 7;
     return s;
@@ -222,21 +222,21 @@ PictconvTest::PngSpec GreyKey() {
 INSTANTIATE_TEST_SUITE_P(
     Types, PngColour,
     testing::Values(
-        PngCase{"Grey8", Pspec(PNG_COLOR_TYPE_GRAY, 8), {77}, {200}, {77, 77, 77}, {200, 200, 200}},
+        PngCase{"Grey8", PngOf(PNG_COLOR_TYPE_GRAY, 8), {77}, {200}, {77, 77, 77}, {200, 200, 200}},
         PngCase{"Grey16",
-                Pspec(PNG_COLOR_TYPE_GRAY, 16),
+                PngOf(PNG_COLOR_TYPE_GRAY, 16),
                 {0x12, 0x12},
                 {0xFF, 0xFF},
                 {0x12, 0x12, 0x12},
                 {255, 255, 255}},
         PngCase{"GreyAlpha",
-                Pspec(PNG_COLOR_TYPE_GRAY_ALPHA, 8),
+                PngOf(PNG_COLOR_TYPE_GRAY_ALPHA, 8),
                 {0, 128},
                 {50, 255},
                 {127, 127, 127},
                 {50, 50, 50}},
         PngCase{"GreyAlpha16",
-                Pspec(PNG_COLOR_TYPE_GRAY_ALPHA, 16),
+                PngOf(PNG_COLOR_TYPE_GRAY_ALPHA, 16),
                 {0, 0, 0, 0},
                 {},
                 {255, 255, 255},
@@ -245,25 +245,25 @@ INSTANTIATE_TEST_SUITE_P(
         PngCase{"Palette", Palette(false), {0}, {1}, {10, 20, 30}, {200, 100, 0}},
         PngCase{"PaletteWithTransparency", Palette(true), {0}, {1}, {10, 20, 30}, {255, 255, 255}},
         PngCase{"Rgb8",
-                Pspec(PNG_COLOR_TYPE_RGB, 8),
+                PngOf(PNG_COLOR_TYPE_RGB, 8),
                 {1, 2, 3},
                 {250, 128, 0},
                 {1, 2, 3},
                 {250, 128, 0}},
         PngCase{"Rgb16",
-                Pspec(PNG_COLOR_TYPE_RGB, 16),
+                PngOf(PNG_COLOR_TYPE_RGB, 16),
                 {0x80, 0x80, 0x40, 0x40, 0x00, 0x00},
                 {},
                 {0x80, 0x40, 0x00},
                 {}},
         PngCase{"Rgba8",
-                Pspec(PNG_COLOR_TYPE_RGB_ALPHA, 8),
+                PngOf(PNG_COLOR_TYPE_RGB_ALPHA, 8),
                 {200, 0, 100, 51},
                 {9, 8, 7, 255},
                 {244, 204, 224},
                 {9, 8, 7}},
         PngCase{"Rgba16",
-                Pspec(PNG_COLOR_TYPE_RGB_ALPHA, 16),
+                PngOf(PNG_COLOR_TYPE_RGB_ALPHA, 16),
                 {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF},
                 {},
                 {255, 0, 0},
@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PngLowBitDepth, GreyAndPaletteBelowEightBitsExpand) {
     ScratchDir dir;
-    PictconvTest::WritePng(dir.File("g1.png"), kW, kH, Pspec(PNG_COLOR_TYPE_GRAY, 1),
+    PictconvTest::WritePng(dir.File("g1.png"), kW, kH, PngOf(PNG_COLOR_TYPE_GRAY, 1),
                            PackedRows(1, 0, 1));
     CheckPixels(
         Convert(Png2Bmp, dir.File("g1.png"), dir.File("g1.bmp")),
@@ -281,7 +281,7 @@ TEST(PngLowBitDepth, GreyAndPaletteBelowEightBitsExpand) {
             return std::array<int, 3>{v, v, v};
         },
         0);
-    PictconvTest::WritePng(dir.File("g4.png"), kW, kH, Pspec(PNG_COLOR_TYPE_GRAY, 4),
+    PictconvTest::WritePng(dir.File("g4.png"), kW, kH, PngOf(PNG_COLOR_TYPE_GRAY, 4),
                            PackedRows(4, 3, 15));
     CheckPixels(
         Convert(Png2Bmp, dir.File("g4.png"), dir.File("g4.bmp")),
@@ -290,7 +290,7 @@ TEST(PngLowBitDepth, GreyAndPaletteBelowEightBitsExpand) {
             return std::array<int, 3>{v, v, v};
         },
         0);
-    PictconvTest::PngSpec pal = Palette(false);
+    PictconvTest::PngLayout pal = Palette(false);
     pal.bitDepth = 2;
     PictconvTest::WritePng(dir.File("p2.png"), kW, kH, pal, PackedRows(2, 1, 0));
     CheckPixels(
@@ -303,7 +303,7 @@ TEST(PngLowBitDepth, GreyAndPaletteBelowEightBitsExpand) {
 
 TEST(PngInterlaced, EveryPixelLandsInPlace) {
     ScratchDir dir;
-    PictconvTest::PngSpec params = Pspec(PNG_COLOR_TYPE_RGB, 8);
+    PictconvTest::PngLayout params = PngOf(PNG_COLOR_TYPE_RGB, 8);
     params.interlaced = true;
     std::vector<std::vector<uint8_t>> rows(kH);
     for (uint32_t r = 0; r < kH; ++r) {
@@ -325,7 +325,7 @@ TEST(PngInterlaced, EveryPixelLandsInPlace) {
 
 TEST(PngResolution, MetreUnitIsCarriedAndUnknownUnitIsNot) {
     ScratchDir dir;
-    PictconvTest::PngSpec params = Pspec(PNG_COLOR_TYPE_GRAY, 8);
+    PictconvTest::PngLayout params = PngOf(PNG_COLOR_TYPE_GRAY, 8);
     params.xPpm = 11811;
     params.yPpm = 5906;
     const PngCase flat{"", params, {1}, {}, {}, {}};
@@ -344,7 +344,7 @@ TEST(PngResolution, MetreUnitIsCarriedAndUnknownUnitIsNot) {
 
 struct TiffCase {
     const char* name;
-    PictconvTest::TiffSpec params;
+    PictconvTest::TiffLayout params;
     int tolerance;
 };
 
@@ -354,7 +354,7 @@ bool Ink(uint32_t r, uint32_t c) {
     return (r + c) % 3 == 0;
 }
 
-std::vector<std::vector<uint8_t>> TiffRows(const PictconvTest::TiffSpec& s) {
+std::vector<std::vector<uint8_t>> TiffRows(const PictconvTest::TiffLayout& s) {
     std::vector<std::vector<uint8_t>> rows(kH);
     for (uint32_t r = 0; r < kH; ++r) {
         auto& row = rows[r];
@@ -402,7 +402,7 @@ std::vector<std::vector<uint8_t>> TiffRows(const PictconvTest::TiffSpec& s) {
     return rows;
 }
 
-std::array<int, 3> TiffExpected(const PictconvTest::TiffSpec& s, uint32_t r, uint32_t c) {
+std::array<int, 3> TiffExpected(const PictconvTest::TiffLayout& s, uint32_t r, uint32_t c) {
     if (s.bitsPerSample == 1 || s.photometric == PHOTOMETRIC_PALETTE) {
         if (s.photometric == PHOTOMETRIC_PALETTE) {
             return Ink(r, c) ? std::array<int, 3>{0, 0, 200} : std::array<int, 3>{30, 20, 10};
@@ -432,9 +432,9 @@ TEST_P(TiffKinds, DecodesFirstPage) {
         bmp, [&](uint32_t r, uint32_t c) { return TiffExpected(k.params, r, c); }, k.tolerance);
 }
 
-PictconvTest::TiffSpec Tspec(uint16_t photometric, uint16_t bits, uint16_t samples,
-                             uint16_t compression) {
-    PictconvTest::TiffSpec s;
+PictconvTest::TiffLayout TiffOf(uint16_t photometric, uint16_t bits, uint16_t samples,
+                                uint16_t compression) {
+    PictconvTest::TiffLayout s;
     s.photometric = photometric;
     s.bitsPerSample = bits;
     s.samplesPerPixel = samples;
@@ -442,14 +442,14 @@ PictconvTest::TiffSpec Tspec(uint16_t photometric, uint16_t bits, uint16_t sampl
     return s;
 }
 
-PictconvTest::TiffSpec With(PictconvTest::TiffSpec s,
-                            const std::function<void(PictconvTest::TiffSpec&)>& f) {
+PictconvTest::TiffLayout With(PictconvTest::TiffLayout s,
+                              const std::function<void(PictconvTest::TiffLayout&)>& f) {
     f(s);
     return s;
 }
 
-PictconvTest::TiffSpec PaletteTiff() {
-    PictconvTest::TiffSpec s = Tspec(PHOTOMETRIC_PALETTE, 8, 1, COMPRESSION_LZW);
+PictconvTest::TiffLayout PaletteTiff() {
+    PictconvTest::TiffLayout s = TiffOf(PHOTOMETRIC_PALETTE, 8, 1, COMPRESSION_LZW);
     s.colormap.assign(3 * 256, 0);
     s.colormap[0] = 10 * 257;    // red of entry 0
     s.colormap[256] = 20 * 257;  // green of entry 0
@@ -461,38 +461,38 @@ PictconvTest::TiffSpec PaletteTiff() {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, TiffKinds,
     testing::Values(
-        TiffCase{"FaxG4MinIsWhite", Tspec(PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX4), 0},
-        TiffCase{"FaxG4MinIsBlack", Tspec(PHOTOMETRIC_MINISBLACK, 1, 1, COMPRESSION_CCITTFAX4), 0},
-        TiffCase{"FaxG3", Tspec(PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX3), 0},
-        TiffCase{"BilevelPackBits", Tspec(PHOTOMETRIC_MINISBLACK, 1, 1, COMPRESSION_PACKBITS), 0},
-        TiffCase{"Grey8Lzw", Tspec(PHOTOMETRIC_MINISBLACK, 8, 1, COMPRESSION_LZW), 0},
-        TiffCase{"Grey16Deflate", Tspec(PHOTOMETRIC_MINISBLACK, 16, 1, COMPRESSION_ADOBE_DEFLATE),
+        TiffCase{"FaxG4MinIsWhite", TiffOf(PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX4), 0},
+        TiffCase{"FaxG4MinIsBlack", TiffOf(PHOTOMETRIC_MINISBLACK, 1, 1, COMPRESSION_CCITTFAX4), 0},
+        TiffCase{"FaxG3", TiffOf(PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX3), 0},
+        TiffCase{"BilevelPackBits", TiffOf(PHOTOMETRIC_MINISBLACK, 1, 1, COMPRESSION_PACKBITS), 0},
+        TiffCase{"Grey8Lzw", TiffOf(PHOTOMETRIC_MINISBLACK, 8, 1, COMPRESSION_LZW), 0},
+        TiffCase{"Grey16Deflate", TiffOf(PHOTOMETRIC_MINISBLACK, 16, 1, COMPRESSION_ADOBE_DEFLATE),
                  0},
         TiffCase{"Palette", PaletteTiff(), 0},
-        TiffCase{"RgbUncompressed", Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_NONE), 0},
-        TiffCase{"RgbLzw", Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW), 0},
-        TiffCase{"RgbDeflate", Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_ADOBE_DEFLATE), 0},
-        TiffCase{"RgbPackBits", Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_PACKBITS), 0},
+        TiffCase{"RgbUncompressed", TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_NONE), 0},
+        TiffCase{"RgbLzw", TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW), 0},
+        TiffCase{"RgbDeflate", TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_ADOBE_DEFLATE), 0},
+        TiffCase{"RgbPackBits", TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_PACKBITS), 0},
         TiffCase{"RgbJpeg",
-                 With(Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_JPEG),
-                      [](PictconvTest::TiffSpec& s) { s.rowsPerStrip = 8; }),
+                 With(TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_JPEG),
+                      [](PictconvTest::TiffLayout& s) { s.rowsPerStrip = 8; }),
                  12},
         TiffCase{"RgbTiled",
-                 With(Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW),
-                      [](PictconvTest::TiffSpec& s) { s.tiled = true; }),
+                 With(TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW),
+                      [](PictconvTest::TiffLayout& s) { s.tiled = true; }),
                  0},
         TiffCase{"RgbOneRowPerStrip",
-                 With(Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_NONE),
-                      [](PictconvTest::TiffSpec& s) { s.rowsPerStrip = 1; }),
+                 With(TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_NONE),
+                      [](PictconvTest::TiffLayout& s) { s.rowsPerStrip = 1; }),
                  0},
-        TiffCase{"Cmyk", Tspec(PHOTOMETRIC_SEPARATED, 8, 4, COMPRESSION_LZW), 1},
+        TiffCase{"Cmyk", TiffOf(PHOTOMETRIC_SEPARATED, 8, 4, COMPRESSION_LZW), 1},
         TiffCase{"RgbaUnassociated",
-                 With(Tspec(PHOTOMETRIC_RGB, 8, 4, COMPRESSION_LZW),
-                      [](PictconvTest::TiffSpec& s) { s.extraSamples = EXTRASAMPLE_UNASSALPHA; }),
+                 With(TiffOf(PHOTOMETRIC_RGB, 8, 4, COMPRESSION_LZW),
+                      [](PictconvTest::TiffLayout& s) { s.extraSamples = EXTRASAMPLE_UNASSALPHA; }),
                  0},
         TiffCase{"MultiPageGivesFirst",
-                 With(Tspec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW),
-                      [](PictconvTest::TiffSpec& s) { s.extraPage = true; }),
+                 With(TiffOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW),
+                      [](PictconvTest::TiffLayout& s) { s.extraPage = true; }),
                  0}),
     [](const testing::TestParamInfo<TiffCase>& p) { return p.param.name; });
 
@@ -508,7 +508,7 @@ class TiffResolution : public testing::TestWithParam<TiffResCase> {};
 TEST_P(TiffResolution, BecomesPixelsPerMetre) {
     ScratchDir dir;
     const TiffResCase& k = GetParam();
-    PictconvTest::TiffSpec params = Tspec(PHOTOMETRIC_MINISBLACK, 8, 1, COMPRESSION_NONE);
+    PictconvTest::TiffLayout params = TiffOf(PHOTOMETRIC_MINISBLACK, 8, 1, COMPRESSION_NONE);
     params.xRes = k.x;
     params.yRes = k.y;
     params.resUnit = k.unit;

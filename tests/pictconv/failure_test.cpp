@@ -53,7 +53,7 @@ std::vector<uint8_t> ValidFile(const std::string& ext, const ScratchDir& dir) {
         params.fileSpace = JCS_YCbCr;
         PictconvTest::WriteJpeg(path, PictconvTest::Flat(50, 40, {1, 2, 3}), params);
     } else if (ext == "png") {
-        PictconvTest::PngSpec params;
+        PictconvTest::PngLayout params;
         params.colorType = PNG_COLOR_TYPE_RGB;
         std::vector<std::vector<uint8_t>> rows(40, std::vector<uint8_t>(150));
         for (size_t r = 0; r < rows.size(); ++r) {
@@ -63,7 +63,7 @@ std::vector<uint8_t> ValidFile(const std::string& ext, const ScratchDir& dir) {
         }
         PictconvTest::WritePng(path, 50, 40, params, rows);
     } else {
-        PictconvTest::TiffSpec params;
+        PictconvTest::TiffLayout params;
         std::vector<std::vector<uint8_t>> rows(40, std::vector<uint8_t>(150, 9));
         PictconvTest::WriteTiff(path, 50, 40, params, rows);
     }
@@ -270,7 +270,7 @@ TEST(AbsurdSize, JpegWhoseBitmapWouldOverflowIsRefused) {
 
 TEST(AbsurdSize, TiffOf65535RowsIsRefused) {
     ScratchDir dir;
-    PictconvTest::TiffSpec params;
+    PictconvTest::TiffLayout params;
     params.photometric = PHOTOMETRIC_MINISBLACK;
     params.samplesPerPixel = 1;
     params.compression = COMPRESSION_PACKBITS;

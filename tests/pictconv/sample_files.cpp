@@ -68,7 +68,7 @@ void WriteJpeg(const std::string& path, const Samples& samples, const JpegParams
     std::fclose(f);
 }
 
-void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& params,
+void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngLayout& params,
               const std::vector<std::vector<uint8_t>>& rows) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
@@ -112,7 +112,7 @@ void WritePng(const std::string& path, uint32_t width, uint32_t height, const Pn
 
 namespace {
 
-void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& params,
+void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffLayout& params,
                    const std::vector<std::vector<uint8_t>>& rows) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
@@ -171,7 +171,7 @@ void WriteTiffPage(TIFF* tif, uint32_t width, uint32_t height, const TiffSpec& p
 
 }  // namespace
 
-void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& params,
+void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffLayout& params,
                const std::vector<std::vector<uint8_t>>& rows) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     if (tif == nullptr) {
@@ -179,7 +179,7 @@ void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const T
     }
     WriteTiffPage(tif, width, height, params, rows);
     if (params.extraPage) {
-        TiffSpec second;
+        TiffLayout second;
         second.photometric = PHOTOMETRIC_MINISBLACK;
         second.samplesPerPixel = 1;
         std::vector<std::vector<uint8_t>> black(height / 2 + 1,

@@ -34,7 +34,7 @@ struct JpegParams {
 };
 void WriteJpeg(const std::string& path, const Samples& samples, const JpegParams& params);
 
-struct PngSpec {
+struct PngLayout {
     int colorType = 0;  // PNG_COLOR_TYPE_*
     int bitDepth = 8;
     bool interlaced = false;
@@ -46,10 +46,10 @@ struct PngSpec {
     int physUnit = 1;  // PNG_RESOLUTION_METER
 };
 // `rows`: packed rows in PNG's own layout (big-endian 16-bit samples).
-void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngSpec& params,
+void WritePng(const std::string& path, uint32_t width, uint32_t height, const PngLayout& params,
               const std::vector<std::vector<uint8_t>>& rows);
 
-struct TiffSpec {
+struct TiffLayout {
     uint16_t photometric = 2;  // PHOTOMETRIC_RGB
     uint16_t bitsPerSample = 8;
     uint16_t samplesPerPixel = 3;
@@ -63,7 +63,7 @@ struct TiffSpec {
     bool extraPage = false;  // append a second, different page
 };
 // `rows`: packed rows in TIFF's own layout.
-void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffSpec& params,
+void WriteTiff(const std::string& path, uint32_t width, uint32_t height, const TiffLayout& params,
                const std::vector<std::vector<uint8_t>>& rows);
 
 // An RGB monitor ICC profile of `size` bytes (a multiple of 4, at least

@@ -18,24 +18,25 @@ using Pictconv::PageKind;
 constexpr uint32_t kWidth = 32;
 constexpr uint32_t kHeight = 32;
 
-// Rows of zero samples in the layout `spec` describes.
-std::vector<std::vector<uint8_t>> ZeroRows(const TiffSpec& spec) {
-    const size_t bytes = (size_t{kWidth} * spec.bitsPerSample * spec.samplesPerPixel + 7) / 8;
+// Rows of zero samples in the layout `layout` describes.
+std::vector<std::vector<uint8_t>> ZeroRows(const TiffLayout& layout) {
+    const size_t bytes = (size_t{kWidth} * layout.bitsPerSample * layout.samplesPerPixel + 7) / 8;
     return std::vector<std::vector<uint8_t>>(kHeight, std::vector<uint8_t>(bytes, 0));
 }
 
-TiffSpec Spec(uint16_t photometric, uint16_t bits, uint16_t samples, uint16_t compression = 1) {
-    TiffSpec spec;
-    spec.photometric = photometric;
-    spec.bitsPerSample = bits;
-    spec.samplesPerPixel = samples;
-    spec.compression = compression;
-    return spec;
+TiffLayout LayoutOf(uint16_t photometric, uint16_t bits, uint16_t samples,
+                    uint16_t compression = 1) {
+    TiffLayout layout;
+    layout.photometric = photometric;
+    layout.bitsPerSample = bits;
+    layout.samplesPerPixel = samples;
+    layout.compression = compression;
+    return layout;
 }
 
 struct DescribeCase {
     const char* name;
-    TiffSpec spec;
+    TiffLayout layout;
     PageKind kind;
     unsigned changes;
 };
@@ -46,9 +47,9 @@ TEST_P(DescribePage, ReadsTheKindDepthCompressionAndWhatIsGivenUp) {
     const DescribeCase& c = GetParam();
     TestSupport::ScratchDir dir;
     const std::string path = dir.File("page.tif");
-    TiffSpec spec = c.spec;
-    spec.xRes = spec.yRes = 200.0f;
-    WriteTiff(path, kWidth, kHeight, spec, ZeroRows(spec));
+    TiffLayout layout = c.layout;
+    layout.xRes = layout.yRes = 200.0f;
+    WriteTiff(path, kWidth, kHeight, layout, ZeroRows(layout));
     Pictconv::TiffPages pages;
     std::string error;
     ASSERT_TRUE(pages.Open(path.c_str(), error)) << error;
@@ -56,35 +57,36 @@ TEST_P(DescribePage, ReadsTheKindDepthCompressionAndWhatIsGivenUp) {
     Pictconv::PageDescription d;
     ASSERT_TRUE(pages.Read(0, picture, d, error)) << error;
     EXPECT_EQ(d.kind, c.kind);
-    EXPECT_EQ(d.bitsPerSample, spec.bitsPerSample);
-    EXPECT_EQ(d.compression, spec.compression);
+    EXPECT_EQ(d.bitsPerSample, layout.bitsPerSample);
+    EXPECT_EQ(d.compression, layout.compression);
     EXPECT_EQ(d.changes, c.changes);
     EXPECT_EQ(d.xResolution, 200.0);
     EXPECT_EQ(d.resolutionUnit, Pictconv::ResolutionUnit::kInch);
     EXPECT_EQ(picture.width, kWidth);
 }
 
-TiffSpec WithAlpha() {
-    TiffSpec spec = Spec(PHOTOMETRIC_RGB, 8, 4);
-    spec.extraSamples = EXTRASAMPLE_UNASSALPHA;
-    return spec;
+TiffLayout WithAlpha() {
+    TiffLayout layout = LayoutOf(PHOTOMETRIC_RGB, 8, 4);
+    layout.extraSamples = EXTRASAMPLE_UNASSALPHA;
+    return layout;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, DescribePage,
     testing::Values(
-        DescribeCase{"FaxMinIsWhite", Spec(PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX4),
+        DescribeCase{"FaxMinIsWhite", LayoutOf(PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX4),
                      PageKind::kBilevel, Pictconv::kNoChange},
-        DescribeCase{"BilevelMinIsBlack", Spec(PHOTOMETRIC_MINISBLACK, 1, 1, COMPRESSION_PACKBITS),
+        DescribeCase{"BilevelMinIsBlack",
+                     LayoutOf(PHOTOMETRIC_MINISBLACK, 1, 1, COMPRESSION_PACKBITS),
                      PageKind::kBilevel, Pictconv::kNoChange},
-        DescribeCase{"Grey4", Spec(PHOTOMETRIC_MINISBLACK, 4, 1), PageKind::kGrey,
+        DescribeCase{"Grey4", LayoutOf(PHOTOMETRIC_MINISBLACK, 4, 1), PageKind::kGrey,
                      Pictconv::kNoChange},
-        DescribeCase{"Grey16", Spec(PHOTOMETRIC_MINISBLACK, 16, 1, COMPRESSION_LZW),
+        DescribeCase{"Grey16", LayoutOf(PHOTOMETRIC_MINISBLACK, 16, 1, COMPRESSION_LZW),
                      PageKind::kGrey, Pictconv::kReducedTo8Bits},
-        DescribeCase{"Rgb", Spec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_ADOBE_DEFLATE), PageKind::kRgb,
-                     Pictconv::kNoChange},
+        DescribeCase{"Rgb", LayoutOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_ADOBE_DEFLATE),
+                     PageKind::kRgb, Pictconv::kNoChange},
         DescribeCase{"RgbAlpha", WithAlpha(), PageKind::kRgb, Pictconv::kAlphaFlattened},
-        DescribeCase{"Cmyk", Spec(PHOTOMETRIC_SEPARATED, 8, 4), PageKind::kRgb,
+        DescribeCase{"Cmyk", LayoutOf(PHOTOMETRIC_SEPARATED, 8, 4), PageKind::kRgb,
                      Pictconv::kConvertedToRgb}),
     [](const testing::TestParamInfo<DescribeCase>& c) { return c.param.name; });
 
@@ -92,12 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TiffPagesRead, APaletteKeepsItsColourMap) {
     TestSupport::ScratchDir dir;
     const std::string path = dir.File("palette.tif");
-    TiffSpec spec = Spec(PHOTOMETRIC_PALETTE, 4, 1);
-    spec.colormap.assign(3 * 16, 0);
-    spec.colormap[1] = 0x1234;
-    spec.colormap[16 + 1] = 0xABCD;
-    spec.colormap[32 + 1] = 0xFFFF;
-    WriteTiff(path, kWidth, kHeight, spec, ZeroRows(spec));
+    TiffLayout layout = LayoutOf(PHOTOMETRIC_PALETTE, 4, 1);
+    layout.colormap.assign(3 * 16, 0);
+    layout.colormap[1] = 0x1234;
+    layout.colormap[16 + 1] = 0xABCD;
+    layout.colormap[32 + 1] = 0xFFFF;
+    WriteTiff(path, kWidth, kHeight, layout, ZeroRows(layout));
     Pictconv::TiffPages pages;
     std::string error;
     ASSERT_TRUE(pages.Open(path.c_str(), error));
@@ -116,12 +118,12 @@ TEST(TiffPagesRead, APaletteKeepsItsColourMap) {
 TEST(TiffPagesWrite, CarriesTilesAsStoredAndWritesPagesInTheOrderListed) {
     TestSupport::ScratchDir dir;
     const std::string in = dir.File("in.tif");
-    TiffSpec spec = Spec(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW);
-    spec.tiled = true;
-    spec.extraPage = true;
-    std::vector<std::vector<uint8_t>> rows = ZeroRows(spec);
+    TiffLayout layout = LayoutOf(PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW);
+    layout.tiled = true;
+    layout.extraPage = true;
+    std::vector<std::vector<uint8_t>> rows = ZeroRows(layout);
     rows[3][5] = 200;
-    WriteTiff(in, kWidth, kHeight, spec, rows);
+    WriteTiff(in, kWidth, kHeight, layout, rows);
     Pictconv::TiffPages pages;
     std::string error;
     ASSERT_TRUE(pages.Open(in.c_str(), error));
