@@ -2,12 +2,12 @@
 // directory of the new file: the tags first (the compression before the
 // codec's own tags, which only exist once it is set), then the data, then
 // TIFFWriteDirectory.
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 
+#include "pictconv/atomic_output.h"
 #include "pictconv/codecs.h"
 #include "pictconv/kind_samples.h"
 #include "pictconv/page.h"
@@ -349,7 +349,7 @@ bool WriteTiffPages(TiffPages& input, const std::vector<TiffPageOut>& pages, int
     const TiffOptions options = SilentOptions();
     TIFF* first = input.At(0);
     if (!options || first == nullptr) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     std::string mode = "w";
@@ -357,7 +357,7 @@ bool WriteTiffPages(TiffPages& input, const std::vector<TiffPageOut>& pages, int
     mode += TIFFIsBigEndian(first) != 0 ? "b" : "l";
     TiffHandle out(TIFFFdOpenExt(fd, name, mode.c_str(), options.get()));
     if (!out) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     for (const TiffPageOut& page : pages) {
@@ -382,12 +382,12 @@ bool EncodeTiffPage(const CBitmap24& picture, const PageDescription& description
                     const char* name) {
     const TiffOptions options = SilentOptions();
     if (!options) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     TiffHandle out(TIFFFdOpenExt(fd, name, "w", options.get()));
     if (!out) {
-        close(fd);
+        CloseReleasedFd(fd);
         return false;
     }
     uint64_t exifOffset = 0;

@@ -4,8 +4,7 @@
 
 #include <tiffio.h>
 
-#include <fcntl.h>
-
+#include "pictconv/atomic_output.h"
 #include "pictconv/tiff_pages.h"
 #include "tests/pictconv/sample_files.h"
 #include "tests/support/test_support.h"
@@ -132,10 +131,12 @@ TEST(TiffPagesWrite, CarriesTilesAsStoredAndWritesPagesInTheOrderListed) {
     Pictconv::PageDescription d;
     ASSERT_TRUE(pages.Read(1, grey, d, error)) << error;
     const std::string out = dir.File("out.tif");
-    const int fd = open(out.c_str(), O_CREAT | O_RDWR | O_TRUNC, 0600);
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(
-        Pictconv::WriteTiffPages(pages, {{1, &grey, d}, {0, nullptr, {}}}, fd, out.c_str()));
+    // The descriptor libtiff takes on this platform (a handle on Windows).
+    Pictconv::AtomicOutput written(out.c_str());
+    ASSERT_TRUE(written.IsOpen());
+    ASSERT_TRUE(Pictconv::WriteTiffPages(pages, {{1, &grey, d}, {0, nullptr, {}}},
+                                         written.ReleaseFd(), written.TempPath().c_str()));
+    ASSERT_TRUE(written.Commit());
 
     const auto tiles = [](TIFF* tif) {
         std::vector<std::vector<uint8_t>> all;
