@@ -53,10 +53,10 @@ bool Save(const PageTask& task, const Options& options, const CBitmap24& src, CB
     page.infoHeader.biYPelsPerMeter = src.infoHeader.biYPelsPerMeter;
     const auto start = Clock::now();
     Pictconv::ReduceToKind(page, kind);
-    Pictconv::PageDescription written = kind;
-    r.changeNotes = WrittenPageNotes(page, uprighted, written);
     const ImageFormat format =
         task.outFormat == ImageFormat::kUnknown ? inputFormat : task.outFormat;
+    Pictconv::PageDescription written = kind;
+    r.changeNotes = WrittenPageNotes(page, uprighted, written, format);
     const bool ok = SavePage(page, task.output, format, r.error, &written, options.quality);
     r.encodeMs = MsSince(start);
     return ok;

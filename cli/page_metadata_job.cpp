@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "pictconv/metadata_turn.h"
+#include "pictconv/png_metadata.h"
 #include "pictconv/tiff_metadata.h"
 
 namespace Cli {
@@ -16,7 +17,7 @@ bool UprightLoadedPage(BmpBase::CBitmap24& page, ImageFormat format,
 }
 
 std::string WrittenPageNotes(const BmpBase::CBitmap24& written, bool uprighted,
-                             Pictconv::PageDescription& description) {
+                             Pictconv::PageDescription& description, ImageFormat format) {
     std::vector<std::string> notes;
     const std::string kind = Pictconv::ChangeNotes(description.changes);
     if (!kind.empty()) {
@@ -27,10 +28,12 @@ std::string WrittenPageNotes(const BmpBase::CBitmap24& written, bool uprighted,
     }
     const bool grey = description.kind == Pictconv::PageKind::kBilevel ||
                       description.kind == Pictconv::PageKind::kGrey;
-    const bool otherSpace = (description.changes & Pictconv::kConvertedToRgb) != 0 ||
-                            !Pictconv::ProfileFits(description.metadata.icc, grey);
-    for (std::string& n : Pictconv::TurnMetadata(description.metadata,
-                                                 {written.width, written.height, otherSpace})) {
+    const bool unfit =
+        (description.changes & Pictconv::kConvertedToRgb) != 0 ||
+        !Pictconv::ProfileFits(description.metadata.icc, grey) ||
+        (format == ImageFormat::kPng && !Pictconv::PngWritesProfile(description.metadata, grey));
+    for (std::string& n :
+         Pictconv::TurnMetadata(description.metadata, {written.width, written.height, unfit})) {
         notes.push_back(std::move(n));
     }
     return Pictconv::JoinNotes(notes);

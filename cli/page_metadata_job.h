@@ -11,7 +11,8 @@
 // orientation" when that happened, then the metadata's own notes ("EXIF
 // dropped (damaged)", "colour profile dropped" when the page is written in
 // another colour space than its profile's: CMYK as RGB, colour as grey or
-// bilevel). Nothing here fails but for std::bad_alloc.
+// bilevel; or as a PNG that libpng would refuse the profile in). Nothing
+// here fails but for std::bad_alloc.
 #pragma once
 
 #include <string>
@@ -28,10 +29,10 @@ namespace Cli {
 bool UprightLoadedPage(BmpBase::CBitmap24& page, ImageFormat format,
                        Pictconv::PageDescription& description);
 
-// `written` is the page as it will be written; `uprighted` what
-// UprightLoadedPage returned.
+// `written` is the page as it will be written, in `format`; `uprighted`
+// what UprightLoadedPage returned.
 std::string WrittenPageNotes(const BmpBase::CBitmap24& written, bool uprighted,
-                             Pictconv::PageDescription& description);
+                             Pictconv::PageDescription& description, ImageFormat format);
 
 // `first` and `second` joined by "; ", either left out when empty.
 std::string JoinedNotes(const std::string& first, const std::string& second);

@@ -141,8 +141,9 @@ bool TiffFileTask(const PageTask& task, const Options& options, const PageResult
             turned[i] = std::make_unique<CBitmap24>(src);
         }
         if (turned[i] != nullptr) {
-            r.changeNotes = JoinedNotes(r.changeNotes,
-                                        WrittenPageNotes(*turned[i], uprighted, descriptions[i]));
+            r.changeNotes = JoinedNotes(
+                r.changeNotes,
+                WrittenPageNotes(*turned[i], uprighted, descriptions[i], ImageFormat::kTiff));
         }
         r.copied = writes && r.ok && turned[i] == nullptr;
     }

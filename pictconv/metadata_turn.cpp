@@ -57,7 +57,7 @@ std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& tu
     if (metadata.orientation != 0) {
         metadata.orientation = kUprightOrientation;
     }
-    if (turn.colourSpaceChanged && !metadata.icc.empty()) {
+    if (turn.profileUnfit && !metadata.icc.empty()) {
         metadata.icc.clear();
         metadata.iccName.clear();
         notes.emplace_back("colour profile dropped");

@@ -3,7 +3,8 @@
 // becomes 1; their size is the turned page's, so EXIF's pixel dimensions
 // follow; the EXIF thumbnail shows the old picture, so it goes. A profile
 // describes the colour space it came with, so it goes when the page is
-// written in another one (CMYK written as RGB).
+// written in another one (CMYK written as RGB), or in a format whose library
+// refuses that profile.
 //
 // UprightPage puts a decoded page upright by an orientation before it is
 // analysed or turned, the resolutions (the picture's, the description's
@@ -34,7 +35,9 @@ bool UprightPage(BmpBase::CBitmap24& page, PageDescription& description, int ori
 struct PageTurn {
     uint32_t width = 0;  // of the written page
     uint32_t height = 0;
-    bool colourSpaceChanged = false;  // the written page is not in the input's colour space
+    // The written page cannot carry the profile: it is in another colour
+    // space than the profile's, or the file format would refuse the profile.
+    bool profileUnfit = false;
 };
 
 std::vector<std::string> TurnMetadata(PageMetadata& metadata, const PageTurn& turn);

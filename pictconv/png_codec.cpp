@@ -26,6 +26,7 @@
 
 #include <csetjmp>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "pictconv/codecs.h"
@@ -44,6 +45,21 @@ constexpr int kOutputChannels = 4;
 // of the time of the default 6 for files about 15% larger.
 constexpr int kZlibLevel = 3;
 constexpr double kMetresPerCentimetre = 0.01;
+// The most libpng may allocate at once while reading. libpng allocates the
+// size an ancillary chunk declares before it reads the chunk, so a few
+// hostile bytes could make it ask for 2 GB. Nothing a real file needs comes
+// near this: a row of a 16-bit RGBA picture at the width limit is half a
+// megabyte, and libpng refuses profile and text chunks beyond 8 MB. A
+// refused allocation is libpng's "out of memory" for that chunk.
+constexpr png_alloc_size_t kMaxPngAllocation = 64u << 20;
+
+extern "C" png_voidp PngMalloc(png_structp, png_alloc_size_t size) {
+    return size <= kMaxPngAllocation ? std::malloc(size) : nullptr;
+}
+
+extern "C" void PngFree(png_structp, png_voidp block) {
+    std::free(block);
+}
 
 extern "C" void PngError(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
@@ -107,7 +123,8 @@ class PngReader {
         if (file_ == nullptr) {
             return false;
         }
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+        png_ = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning,
+                                        nullptr, PngMalloc, PngFree);
         if (png_ == nullptr) {
             return false;
         }

@@ -58,7 +58,49 @@ png_text ChunkOf(const TextEntry& e) {
     return t;
 }
 
+extern "C" void TrialError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+extern "C" void TrialWarning(png_structp, png_const_charp) {}
+
+extern "C" void DiscardBytes(png_structp, png_bytep, size_t) {}
+
+extern "C" void NoFlush(png_structp) {}
+
 }  // namespace
+
+bool PngWritesProfile(const PageMetadata& metadata, bool grey) {
+    if (metadata.icc.empty()) {
+        return true;
+    }
+    if (metadata.icc.size() > PNG_UINT_31_MAX) {
+        return false;
+    }
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, TrialError, TrialWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    // A 1 x 1 file written to nowhere, up to the chunks before the image
+    // data: libpng checks the profile when it is set and again when written.
+    volatile bool written = false;  // set between setjmp and a possible longjmp
+    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
+        png_set_write_fn(png, nullptr, DiscardBytes, NoFlush);
+        png_set_IHDR(png, info, 1, 1, 8, grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+        png_set_iCCP(png, info,
+                     metadata.iccName.empty() ? kDefaultProfileName : metadata.iccName.c_str(),
+                     PNG_COMPRESSION_TYPE_BASE, metadata.icc.data(),
+                     static_cast<png_uint_32>(metadata.icc.size()));
+        if (png_get_valid(png, info, PNG_INFO_iCCP) != 0) {
+            png_write_info(png, info);
+            written = true;
+        }
+    }
+    if (png != nullptr) {
+        png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
+    }
+    return written;
+}
 
 void ReadPngMetadata(png_structp png, png_infop info, PageMetadata& metadata) {
     png_charp name = nullptr;

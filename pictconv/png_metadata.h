@@ -33,6 +33,14 @@ void ReadPngMetadata(png_structp png, png_infop info, PageMetadata& metadata);
 // Text entries of other origins are left out.
 std::vector<png_text> PngTextChunks(const PageMetadata& metadata);
 
+// Whether libpng writes the metadata's profile, under its name, into a PNG
+// of grey (or else colour) samples. When writing, libpng refuses profiles it
+// only warned about when reading (an unknown profile class, a damaged tag
+// table), which would fail the whole page; such a profile is dropped
+// instead (metadata_turn.h). True when there is no profile. Nothing fails
+// but for memory.
+bool PngWritesProfile(const PageMetadata& metadata, bool grey);
+
 // pHYs only when the page's resolution came from a pHYs chunk.
 void WritePngMetadata(png_structp png, png_infop info, const PageMetadata& metadata,
                       std::vector<png_text>& chunks);

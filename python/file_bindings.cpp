@@ -147,7 +147,7 @@ void SaveDocument(const Document& d, const py::object& path) {
     // sizes those of the pages held.
     std::vector<Pictconv::PageDescription> descriptions = d.descriptions;
     for (size_t i = 0; i < count; ++i) {
-        Cli::WrittenPageNotes(pictures[i], false, descriptions[i]);
+        Cli::WrittenPageNotes(pictures[i], false, descriptions[i], format);
     }
     std::string error;
     bool ok = false;

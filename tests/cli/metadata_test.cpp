@@ -6,8 +6,10 @@
 
 #include <png.h>
 #include <tiffio.h>
+#include <zlib.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -140,17 +142,17 @@ TEST_F(Metadata, AJpegKeepsItsQualityUnlessAskedForAnother) {
     }
 }
 
-TEST_F(Metadata, APngKeepsItsProfileTextAndDensity) {
-    const CBitmap24 page = TestSupport::TextPage(kPageRows, kPageCols, kTilt, 1);
-    std::FILE* f = std::fopen(File("in.png").c_str(), "wb");
+// Writes `page` as an RGB PNG with a text chunk, a density and an iCCP
+// chunk of `icc` named "scanner", put in by hand after the header so that
+// any profile can be tried, even one libpng would refuse to write.
+void WritePng(const std::string& path, const CBitmap24& page, const std::vector<uint8_t>& icc) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, f);
     png_set_IHDR(png, info, page.width, page.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    const std::vector<uint8_t> icc = PictconvTest::IccProfile(2000);
-    png_set_iCCP(png, info, "scanner", 0, icc.data(), static_cast<png_uint_32>(icc.size()));
     png_set_pHYs(png, info, 11811, 11811, PNG_RESOLUTION_METER);
     png_text text{};
     text.compression = PNG_TEXT_COMPRESSION_NONE;
@@ -166,6 +168,32 @@ TEST_F(Metadata, APngKeepsItsProfileTextAndDensity) {
     png_destroy_write_struct(&png, &info);
     std::fclose(f);
 
+    std::vector<uint8_t> chunk = {'i', 'C', 'C', 'P', 's', 'c', 'a', 'n', 'n', 'e', 'r', 0, 0};
+    uLongf packed = compressBound(static_cast<uLong>(icc.size()));
+    chunk.resize(chunk.size() + packed);
+    ASSERT_EQ(compress(&chunk[13], &packed, icc.data(), static_cast<uLong>(icc.size())), Z_OK);
+    chunk.resize(13 + packed);
+    const auto be32 = [](uint32_t v) {
+        return std::vector<uint8_t>{static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
+                                    static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+    };
+    std::vector<uint8_t> bytes = TestSupport::ReadBytes(path);
+    const size_t afterHeader = 8 + 25;  // the signature and IHDR
+    std::vector<uint8_t> spliced(bytes.begin(), bytes.begin() + afterHeader);
+    for (const auto& part :
+         {be32(static_cast<uint32_t>(chunk.size() - 4)), chunk,
+          be32(static_cast<uint32_t>(crc32(0, chunk.data(), static_cast<uInt>(chunk.size()))))}) {
+        spliced.insert(spliced.end(), part.begin(), part.end());
+    }
+    spliced.insert(spliced.end(), bytes.begin() + afterHeader, bytes.end());
+    TestSupport::WriteBytes(path, spliced);
+}
+
+TEST_F(Metadata, APngKeepsItsProfileTextAndDensity) {
+    const CBitmap24 page = TestSupport::TextPage(kPageRows, kPageCols, kTilt, 1);
+    const std::vector<uint8_t> icc = PictconvTest::IccProfile(2000);
+    WritePng(File("in.png"), page, icc);
+
     ASSERT_EQ(Run({"auto", "in.png", "-o", "out.png"}).exitCode, 0);
     CBitmap24 out;
     PageDescription d;
@@ -176,6 +204,29 @@ TEST_F(Metadata, APngKeepsItsProfileTextAndDensity) {
     EXPECT_EQ(d.metadata.resolution.x, 11811);
     ASSERT_EQ(d.metadata.text.size(), 1u);
     EXPECT_EQ(d.metadata.text[0].text, "Ada");
+}
+
+// libpng reads a profile of an unknown class with a warning but refuses to
+// write it: the page is still written, without the profile, and says so.
+TEST_F(Metadata, APngProfileThatCannotBeWrittenAgainIsDroppedWithANote) {
+    const CBitmap24 page = TestSupport::TextPage(kPageRows, kPageCols, kTilt, 1);
+    std::vector<uint8_t> icc = PictconvTest::IccProfile(2000);
+    std::memcpy(&icc[12], "\x02\x16tr", 4);
+    WritePng(File("in.png"), page, icc);
+    CBitmap24 in;
+    PageDescription read;
+    ASSERT_TRUE(Pictconv::DecodePng(File("in.png").c_str(), in, read));
+    ASSERT_EQ(read.metadata.icc, icc);
+
+    const ToolRun run = Run({"auto", "in.png", "-o", "out.png", "--format", "csv"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("colour profile dropped"), std::string::npos) << run.out;
+    CBitmap24 out;
+    PageDescription d;
+    ASSERT_TRUE(Pictconv::DecodePng(File("out.png").c_str(), out, d));
+    EXPECT_GT(out.width, page.width);
+    EXPECT_TRUE(d.metadata.icc.empty());
+    ASSERT_EQ(d.metadata.text.size(), 1u);
 }
 
 // A scanner's two-page TIFF (profile, text tags, XMP, EXIF, 300/1 dpi):

@@ -419,6 +419,37 @@ TEST(MetadataTurn, DamagedExifAndAChangedColourSpaceAreDroppedWithTheirNotes) {
     }
 }
 
+// What libpng will write again: it reads these profiles with a warning at
+// most, but writing refuses all but the first two.
+TEST(PngMetadata, TellsWhichProfilesLibpngWritesAgain) {
+    const auto profile = [](const char* cls, const char* space, uint32_t tags) {
+        std::vector<uint8_t> p = PictconvTest::IccProfile(600);
+        std::memcpy(&p[12], cls, 4);
+        std::memcpy(&p[16], space, 4);
+        p[131] = static_cast<uint8_t>(tags);
+        return p;
+    };
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> icc;
+        bool grey;
+        bool written;
+    } cases[] = {
+        {"none", {}, false, true},
+        {"display RGB", profile("mntr", "RGB ", 0), false, true},
+        {"grey on grey", profile("mntr", "GRAY", 0), true, true},
+        {"RGB on grey", profile("mntr", "RGB ", 0), true, false},
+        {"unknown class", profile("\x02\x16tr", "RGB ", 0), false, false},
+        {"tag table past the end", profile("mntr", "RGB ", 200), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PageMetadata m;
+        m.icc = c.icc;
+        EXPECT_EQ(Pictconv::PngWritesProfile(m, c.grey), c.written);
+    }
+}
+
 TEST(MetadataTurn, AnUprightPageSwapsEveryResolutionWithItsAxes) {
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
