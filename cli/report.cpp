@@ -9,6 +9,7 @@
 #include "cli/report.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "cli/json_reader.h"
@@ -81,6 +82,25 @@ size_t Utf8Length(const std::string& s, size_t i) {
     const bool shortest = (n == 3 && cp >= 0x800) || (n == 4 && cp >= 0x10000) || n == 2;
     const bool valid = cp <= 0x10FFFF && !(cp >= 0xD800 && cp < 0xE000);
     return shortest && valid ? n : 0;
+}
+
+// Fixed-point with `decimals` digits; as long as the value needs (a
+// hand-edited report may hold an angle of 1e300).
+std::string FixedNumber(double value, int decimals) {
+    const int size = std::snprintf(nullptr, 0, "%.*f", decimals, value);
+    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    std::snprintf(&text[0], text.size() + 1, "%.*f", decimals, value);
+    return text;
+}
+
+std::string ShortestNumber(double value) {
+    char buf[32];
+    for (int digits = 1;; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+        if (digits >= 17 || std::strtod(buf, nullptr) == value) {
+            return buf;
+        }
+    }
 }
 
 }  // namespace
@@ -157,11 +177,9 @@ std::string ReportWriter::PlainValue(const ReportValue& v) {
             return std::to_string(v.integer);
         case ReportValue::Kind::kBool:
             return v.flag ? "true" : "false";
-        case ReportValue::Kind::kNumber: {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.*f", v.decimals, v.number);
-            return buf;
-        }
+        case ReportValue::Kind::kNumber:
+            return v.decimals == ReportValue::kShortest ? ShortestNumber(v.number)
+                                                        : FixedNumber(v.number, v.decimals);
     }
     return "";
 }

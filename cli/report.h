@@ -28,7 +28,10 @@ struct ReportValue {
     long long integer = 0;
     bool flag = false;
     double number = 0.0;
-    int decimals = 2;  // digits after the point for kNumber
+    // Digits after the point for kNumber; kShortest for the shortest
+    // decimal form that reads back as the same double.
+    int decimals = 2;
+    static constexpr int kShortest = -1;
 
     static ReportValue Null() { return {}; }
     static ReportValue String(std::string s);

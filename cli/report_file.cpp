@@ -43,6 +43,41 @@ void ReportFileWriter::Row(const PageResult& result) {
     writer_.Row(PageRow(options_, result), std::string());
 }
 
+std::string ReportFileText(const std::vector<ReportFileRow>& rows, ReportFormat format,
+                           const std::string& command) {
+    const auto text = [](bool present, const std::string& value) {
+        return present ? ReportValue::String(value) : ReportValue::Null();
+    };
+    const auto number = [](bool present, double value) {
+        return present ? ReportValue::Number(value, ReportValue::kShortest) : ReportValue::Null();
+    };
+    std::ostringstream out;
+    ReportWriter writer(format, out, command, ReportLayout());
+    writer.Begin();
+    for (const ReportFileRow& r : rows) {
+        writer.Row(
+            {
+                {"input", ReportValue::String(r.input)},
+                {"page", ReportValue::Int(r.page)},
+                {"pages", ReportValue::Int(r.pages)},
+                {"output", text(r.hasOutput, r.output)},
+                {"status", ReportValue::String(StatusName(r.status))},
+                {"angle", number(r.hasAngle, r.angle)},
+                {"confidence", number(r.hasConfidence, r.confidence)},
+                {"mode", text(!r.mode.empty(), r.mode)},
+                {"note", text(r.hasNote, r.note)},
+                {"error", text(r.hasError, r.error)},
+                {"input_bytes", r.hasFingerprint
+                                    ? ReportValue::Int(static_cast<long long>(r.inputBytes))
+                                    : ReportValue::Null()},
+                {"input_sha256", text(r.hasFingerprint, r.inputSha256)},
+            },
+            std::string());
+    }
+    writer.End({{"pages", ReportValue::Int(static_cast<long long>(rows.size()))}}, std::string());
+    return out.str();
+}
+
 bool ReportFileWriter::Commit(const ReportRow& summary, std::string& error) {
     writer_.End(summary, std::string());
     const std::string text = text_.str();

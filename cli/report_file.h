@@ -48,6 +48,8 @@ struct ReportFileRow {
     bool hasConfidence = false;
     double confidence = 0.0;
     std::string mode;  // empty when the row names none
+    bool hasNote = false;
+    std::string note;
     bool hasError = false;
     std::string error;
     bool hasFingerprint = false;  // the input's size and digest when measured
@@ -83,6 +85,14 @@ class ReportFileWriter {
 // returned as written.
 bool ParseReportFile(const std::string& text, ReportFormat format, const std::string& name,
                      std::vector<ReportFileRow>& rows, bool& oldLayout, std::string& error);
+
+// The text of a report file of `format` (kCsv or kJson) for `command` that
+// reads back as `rows`: the current layout without the timing columns, each
+// value as the row holds it (paths as given, numbers in the shortest form
+// that reads back as the same value). Reading a report and writing its rows
+// with this gives a text that reads back and writes again byte for byte.
+std::string ReportFileText(const std::vector<ReportFileRow>& rows, ReportFormat format,
+                           const std::string& command);
 
 // Reads and parses the report file `path`, its form by its extension, and
 // makes every input and output path absolute: from the report's folder, or

@@ -61,6 +61,8 @@ struct Field {
 using Fields = std::map<std::string, Field>;
 
 constexpr size_t kSha256HexDigits = 64;
+// 2^63: sizes are written as signed 64-bit integers, and no file is larger.
+constexpr double kMaxInputBytes = 9223372036854775808.0;
 
 std::string LineError(const std::string& name, size_t line, const std::string& what) {
     return name + " line " + std::to_string(line) + ": " + what;
@@ -156,11 +158,11 @@ bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& 
     bool hasPage = false, hasPages = false;
     double page = 1.0, pages = 1.0;
     std::string status;
-    std::string note;
     if (!text("input", false, present, row.input) ||
         !text("output", true, row.hasOutput, row.output) ||
         !text("status", false, present, status) || !text("mode", !oldLayout, hasMode, row.mode) ||
-        !text("note", true, present, note) || !text("error", true, row.hasError, row.error) ||
+        !text("note", true, row.hasNote, row.note) ||
+        !text("error", true, row.hasError, row.error) ||
         !text("input_sha256", true, row.hasFingerprint, row.inputSha256) ||
         !number("angle", row.hasAngle, row.angle) ||
         !number("confidence", row.hasConfidence, row.confidence) ||
@@ -189,8 +191,8 @@ bool CheckRow(const Fields& f, bool oldLayout, ReportFileRow& row, std::string& 
               "' is not a page of the file";
     } else if (hasBytes != row.hasFingerprint) {
         why = "input_bytes and input_sha256 go together";
-    } else if (hasBytes && (bytes < 0.0 || bytes != std::floor(bytes))) {
-        why = "the input_bytes '" + get("input_bytes").text + "' is not a whole number";
+    } else if (hasBytes && (bytes < 0.0 || bytes >= kMaxInputBytes || bytes != std::floor(bytes))) {
+        why = "the input_bytes '" + get("input_bytes").text + "' is not a file size";
     } else if (row.hasFingerprint &&
                (row.inputSha256.size() != kSha256HexDigits ||
                 row.inputSha256.find_first_not_of("0123456789abcdef") != std::string::npos)) {

@@ -10,6 +10,7 @@ import ctypes
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -56,6 +57,50 @@ def exif_block(order, exif_at=56):
     exif = struct.pack(e + "H", 2) + entry(0xA002, 3, 640) + entry(0xA003, 4, 480) + \
         struct.pack(e + "I", 0)
     return b"Exif\0\0" + order.encode() + struct.pack(e + "HI", 42, 8) + ifd0 + ifd1 + exif
+
+
+def icc_profile(space, size=4096):
+    """A small well-formed ICC profile header (display class, XYZ connection
+    space) with one 'desc' tag, padded to `size` bytes."""
+    tags = struct.pack(">I4sII", 1, b"desc", 144, 12)
+    header = struct.pack(">I4sI4s4s4s12s4s4s4sI4sQI12s4s44s",
+                         size, b"lcms", 0x02100000, b"mntr", space, b"XYZ ",
+                         bytes(12), b"acsp", b"APPL", b"none", 0, b"none", 0, 0,
+                         struct.pack(">III", 0xF6D6, 0x10000, 0xD32D), b"lcms", bytes(44))
+    body = header + tags + b"desc" + bytes(8)
+    return body + bytes(size - len(body))
+
+
+XMP = (b'<?xpacket begin="" id="W5M0MpCehiHzreSzNTczkc9d"?><x:xmpmeta xmlns:x="adobe:ns:meta/">'
+       b'<rdf:RDF><rdf:Description tiff:Orientation="6"><tiff:Orientation>8</tiff:Orientation>'
+       b"</rdf:Description></rdf:RDF></x:xmpmeta>" + b" " * 64 + b'<?xpacket end="w"?>')
+
+
+def jpeg_with_metadata(jpeg, profile):
+    """`jpeg` with EXIF, XMP, the profile in two APP2 segments and a comment
+    put after its SOI marker."""
+    def segment(marker, payload):
+        return struct.pack(">BBH", 0xFF, marker, len(payload) + 2) + payload
+    half = len(profile) // 2
+    icc = [b"ICC_PROFILE\0" + bytes((n + 1, 2)) + part
+           for n, part in enumerate((profile[:half], profile[half:]))]
+    markers = (segment(0xE1, exif_block("MM")) +
+               segment(0xE1, b"http://ns.adobe.com/xap/1.0/\0" + XMP) +
+               segment(0xE2, icc[1]) + segment(0xE2, icc[0]) + segment(0xFE, b"scanned"))
+    return jpeg[:2] + markers + jpeg[2:]
+
+
+def png_with_metadata(png, profile):
+    """`png` with iCCP, eXIf, an XMP iTXt and a tEXt chunk after its IHDR."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + \
+            struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    ihdr_end = 8 + 25
+    chunks = (chunk(b"iCCP", b"scanner\0\0" + zlib.compress(profile)) +
+              chunk(b"eXIf", exif_block("II")[6:]) +
+              chunk(b"iTXt", b"XML:com.adobe.xmp\0\0\0\0\0" + XMP) +
+              chunk(b"tEXt", b"Title\0A page"))
+    return png[:ihdr_end] + chunks + png[ihdr_end:]
 
 
 def text_page(width, height):
@@ -116,10 +161,55 @@ def main():
     write("precise", "noise", struct.pack("<HH", 31, 31) + bytes(range(256)) * 4)
     write("precise", "black_1x2000", struct.pack("<HH", 0, 255) + b"\0")
 
-    # EXIF blocks: new width and height (16 bits each), then the block.
+    # Metadata: a byte for the path, then for EXIF blocks the new width and
+    # height (16 bits each) and the block; for XMP the packet; for files a
+    # JPEG or PNG with metadata (the converter seeds below with blocks added).
     for order in ("II", "MM"):
-        write("metadata", "exif_" + order, struct.pack("<HH", 99, 49) + exif_block(order))
-    write("metadata", "exif_loop", struct.pack("<HH", 9, 9) + exif_block("II", exif_at=8))
+        write("metadata", "exif_" + order, struct.pack("<BHH", 0, 99, 49) + exif_block(order))
+    write("metadata", "exif_loop", struct.pack("<BHH", 0, 9, 9) + exif_block("II", exif_at=8))
+    write("metadata", "xmp_packet", b"\1" + XMP)
+    write("metadata", "xmp_forms", b"\1" + b"<tiff:Orientation >7</tiff:Orientation> "
+          b"tiff:Orientation = '3' tiff:Orientation='9' tiff:Orientation=\"")
+    corpus = os.path.join(HERE, "corpus")
+    with open(os.path.join(corpus, "jpg2bmp", "colour.jpg"), "rb") as f:
+        write("metadata", "file_jpeg", b"\2" + jpeg_with_metadata(f.read(), icc_profile(b"RGB ")))
+    with open(os.path.join(corpus, "jpg2bmp", "grey.jpg"), "rb") as f:
+        write("metadata", "file_jpeg_grey",
+              b"\2" + jpeg_with_metadata(f.read(), icc_profile(b"GRAY", 600)))
+    with open(os.path.join(corpus, "png2bmp", "colour.png"), "rb") as f:
+        write("metadata", "file_png", b"\2" + png_with_metadata(f.read(), icc_profile(b"RGB ")))
+
+    # Report files: a byte (even CSV, odd JSON), then the text.
+    header = ("input,page,pages,output,status,angle,confidence,mode,note,error,input_bytes,"
+              "input_sha256")
+    digest = "0123456789abcdef" * 4
+    csv_rows = [
+        "/p/a.jpg,1,1,/o/a.jpg,rotated,-3.25,0.91,precise,,,1234," + digest,
+        '"/p/b, \"x\".png",1,1,,not sure,,0.12,precise,"put upright by its orientation",,,',
+        "/p/c.tif,2,3,/o/c.tif,failed,,,,,\"c.tif: damaged\",,",
+        "/p/d.bmp,1,1,/o/d.bmp,unchanged,0,,whole-degrees,angle below --min-angle,,,"]
+    write("report_read", "current.csv", b"\0" + ("\n".join([header] + csv_rows) + "\n").encode())
+    write("report_read", "timings_crlf_bom.csv", b"\0\xef\xbb\xbf" + (
+        "\r\n".join([header + ",decode_ms,process_ms,encode_ms",
+                      "a.jpg,1,1,b.jpg,rotated,1e1,1,precise,,,0," + digest + ",1.5,2,3"]) +
+        "\r\n").encode())
+    write("report_read", "old_layout.csv", b"\0" + (
+        "input,output,status,angle,confidence,mode,error\n"
+        "a.bmp,a2.bmp,rotated,+7,,standard,\n\"multi\nline.bmp\",,failed,,,standard,oops\n"
+    ).encode())
+    write("report_read", "current.json", b"\1" + (
+        '{"command": "auto", "pages": [\n'
+        '  {"input": "/p/a.jpg", "page": 1, "pages": 1, "output": "/o/a.jpg", "status": "rotated", '
+        '"angle": -3.25, "confidence": 0.91, "mode": "precise", "note": null, "error": null, '
+        '"input_bytes": 1234, "input_sha256": "' + digest + '"},\n'
+        '  {"input": "caf\\u00e9\\udc80.tif", "page": 2, "pages": 2, "output": null, '
+        '"status": "not sure", "angle": null, "confidence": 0, "mode": "precise", '
+        '"note": "x; y", "error": null, "input_bytes": null, "input_sha256": null, '
+        '"decode_ms": 1.0, "process_ms": 2.5e1, "encode_ms": 0}\n'
+        '], "summary": {"pages": 2, "rotated": 1}}\n').encode())
+    write("report_read", "old_layout.json", b"\1" + (
+        '{"pages":[{"input":"a","output":null,"status":"rotated","angle":1,'
+        '"confidence":null,"mode":"standard","error":null}],"command":"rotate"}').encode())
 
     # Converters: JPEG, PNG and TIFF made by the project's own encoders.
     if len(sys.argv) > 1:

@@ -4,6 +4,7 @@
 // with the line at fault.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -156,6 +157,11 @@ const std::string kPage =
     "{\"input\": \"a\", \"output\": null, \"status\": \"rotated\", \"angle\": 1, "
     "\"confidence\": null, \"mode\": \"standard\", \"error\": null}";
 
+// A page of the current layout without its last two members.
+const std::string kCurrentPage =
+    "{\"input\": \"a\", \"page\": 1, \"pages\": 1, \"output\": null, \"status\": \"rotated\", "
+    "\"angle\": 1, \"confidence\": null, \"mode\": null, \"note\": null, \"error\": null";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReportFileMalformed,
     testing::Values(
@@ -197,8 +203,95 @@ INSTANTIATE_TEST_SUITE_P(
                   "{\"command\": \"auto\", \"pages\": [\n\n3]}",
                   "r line 3: each page must be an object"},
         Malformed{"Truncated", ReportFormat::kJson, "{\"command\": \"auto\", \"pages\": [\n",
-                  "r line 2: the document ends too early"}),
+                  "r line 2: the document ends too early"},
+        Malformed{"SizeBeyondAnyFile", ReportFormat::kJson,
+                  "{\"command\": \"auto\", \"pages\": [\n" + kCurrentPage +
+                      ", \"input_bytes\": 9223372036854775808, \"input_sha256\": \"" +
+                      std::string(64, 'a') + "\"}]}",
+                  "r line 2: the input_bytes '9223372036854775808' is not a file size"}),
     [](const testing::TestParamInfo<Malformed>& p) { return std::string(p.param.name); });
+
+// What the reader understood, written back: the same rows, and the same
+// bytes when written again, whatever a hand-edited report held (any number
+// form, a note, the older layout, names that need quoting or escaping).
+struct Rewritten {
+    const char* name;
+    ReportFormat format;
+    std::string text;
+    std::vector<std::string> expected;  // parts of the rewritten text
+};
+
+class ReportFileRewrite : public testing::TestWithParam<Rewritten> {};
+
+TEST_P(ReportFileRewrite, ReadsBackAsTheSameRowsAndBytes) {
+    const Rewritten& c = GetParam();
+    std::vector<ReportFileRow> rows;
+    std::vector<ReportFileRow> again;
+    bool old = false;
+    std::string error;
+    ASSERT_TRUE(ParseReportFile(c.text, c.format, "r", rows, old, error)) << error;
+    const std::string written = ReportFileText(rows, c.format, "rotate");
+    for (const std::string& part : c.expected) {
+        EXPECT_NE(written.find(part), std::string::npos) << part << " in\n" << written;
+    }
+    ASSERT_TRUE(ParseReportFile(written, c.format, "r", again, old, error)) << error;
+    EXPECT_FALSE(old);
+    ASSERT_EQ(again.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(again[i].input, rows[i].input);
+        EXPECT_EQ(again[i].angle, rows[i].angle);
+        EXPECT_EQ(again[i].hasAngle, rows[i].hasAngle);
+        EXPECT_EQ(again[i].note, rows[i].note);
+        EXPECT_EQ(again[i].page, rows[i].page);
+    }
+    EXPECT_EQ(ReportFileText(again, c.format, "rotate"), written);
+}
+
+const std::string kCurrentHeader =
+    "input,page,pages,output,status,angle,confidence,mode,note,error,input_bytes,input_sha256\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, ReportFileRewrite,
+    testing::Values(
+        Rewritten{"NumbersAsTheyRead",
+                  ReportFormat::kCsv,
+                  kCurrentHeader + "a.jpg,2,3,,rotated,1.234,,,,,,\n" +
+                      "b.jpg,1,1,,rotated,1e300,0.5,precise,,,,\n" +
+                      "c.jpg,1,1,,rotated,-0.10000000000000001,,,,,,\n",
+                  {"a.jpg,2,3,,rotated,1.234,", "b.jpg,1,1,,rotated,1e+300,0.5,precise",
+                   "c.jpg,1,1,,rotated,-0.1,"}},
+        Rewritten{"NoteAndQuoting",
+                  ReportFormat::kCsv,
+                  kCurrentHeader + "\" x.png\",1,1,\"o,\"\"q\"\".png\",not sure,,0.2,precise," +
+                      "\"note; reduced to 8 bits\",,12," + std::string(64, 'f') + "\n",
+                  {"\" x.png\",1,1,\"o,\"\"q\"\".png\",not sure,,0.2,precise,note; reduced to 8 "
+                   "bits,,12,"}},
+        Rewritten{"OlderLayoutInTheCurrentOne",
+                  ReportFormat::kCsv,
+                  std::string(kHeaderLf) + "a.bmp,,rotated,+3,,standard,\n",
+                  {kCurrentHeader, "a.bmp,1,1,,rotated,3,,standard,,,,\n"}},
+        Rewritten{
+            "JsonEscapesAndNulls",
+            ReportFormat::kJson,
+            "{\"command\": \"auto\", \"pages\": [\n" + kCurrentPage +
+                ", \"input_bytes\": null, \"input_sha256\": null, \"decode_ms\": 1}, " +
+                "{\"input\": \"\\u00e9\\t\\udc80\", \"page\": 1, \"pages\": 1, " +
+                "\"output\": \"\", \"status\": \"failed\", \"angle\": null, " +
+                "\"confidence\": null, \"mode\": null, \"note\": null, " +
+                "\"error\": \"bad\\nfile\", \"input_bytes\": null, " + "\"input_sha256\": null}]}",
+            {"{\"command\": \"rotate\", \"pages\": [", "\"input\": \"\xC3\xA9\\t\\udc80\"",
+             "\"output\": \"\"", "\"error\": \"bad\\nfile\"", "\"summary\": {\"pages\": 2}"}}),
+    [](const testing::TestParamInfo<Rewritten>& p) { return std::string(p.param.name); });
+
+TEST(ReportWriter, WritesLargeFixedNumbersWhole) {
+    std::ostringstream out;
+    ReportWriter writer(ReportFormat::kCsv, out, "rotate", {"angle"});
+    writer.Begin();
+    writer.Row({{"angle", ReportValue::Number(-1e80, 2)}}, "");
+    const std::string cell = out.str().substr(6, out.str().size() - 7);
+    EXPECT_EQ(cell.size(), 1 + 81 + 3u) << cell;  // sign, 81 digits, ".00"
+    EXPECT_EQ(std::strtod(cell.c_str(), nullptr), -1e80);
+}
 
 // The number grammar of JSON exactly: what a strict reader must accept and
 // refuse, as a hand-edited report may hold it.
