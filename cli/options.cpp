@@ -63,7 +63,10 @@ bool ParseDouble(const std::string& text, double& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtod(text.c_str(), &end);
-    return errno == 0 && *end == '\0' && std::isfinite(value);
+    // strtod reports ERANGE for overflow (an infinity, refused below) and
+    // also for a subnormal number such as 1e-310, which is finite and
+    // stands as given (a caller printing 5e-324 with %.17g sends it).
+    return (errno == 0 || errno == ERANGE) && *end == '\0' && std::isfinite(value);
 }
 
 Setter Flag(bool Options::*field, bool value = true) {
