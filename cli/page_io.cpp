@@ -123,7 +123,15 @@ bool WriteAtomically(const std::string& path, std::string& error,
     }
     errno = 0;
     Pictconv::AtomicOutput out(path.c_str());
-    if (!out.IsOpen() || !write(out) || !out.Commit()) {
+    if (!out.IsOpen()) {
+        error = WriteError(path);
+        return false;
+    }
+    // Opening may leave errno set (the destination looked for and not yet
+    // there); an encoder that refuses a page sets none, and must not be
+    // reported with that stale reason.
+    errno = 0;
+    if (!write(out) || !out.Commit()) {
         error = WriteError(path);
         return false;
     }
