@@ -12,6 +12,12 @@ namespace {
 
 constexpr char kDefaultProfileName[] = "ICC profile";
 
+// The iCCP name a profile is written under: its own, or a plain one when it
+// came from a format that names none.
+const char* ProfileName(const PageMetadata& metadata) {
+    return metadata.iccName.empty() ? kDefaultProfileName : metadata.iccName.c_str();
+}
+
 std::string Text(png_const_charp p) {
     return p != nullptr ? std::string(p) : std::string();
 }
@@ -87,10 +93,8 @@ bool PngWritesProfile(const PageMetadata& metadata, bool grey) {
         png_set_write_fn(png, nullptr, DiscardBytes, NoFlush);
         png_set_IHDR(png, info, 1, 1, 8, grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-        png_set_iCCP(png, info,
-                     metadata.iccName.empty() ? kDefaultProfileName : metadata.iccName.c_str(),
-                     PNG_COMPRESSION_TYPE_BASE, metadata.icc.data(),
-                     static_cast<png_uint_32>(metadata.icc.size()));
+        png_set_iCCP(png, info, ProfileName(metadata), PNG_COMPRESSION_TYPE_BASE,
+                     metadata.icc.data(), static_cast<png_uint_32>(metadata.icc.size()));
         if (png_get_valid(png, info, PNG_INFO_iCCP) != 0) {
             png_write_info(png, info);
             written = true;
@@ -166,10 +170,8 @@ std::vector<png_text> PngTextChunks(const PageMetadata& metadata) {
 void WritePngMetadata(png_structp png, png_infop info, const PageMetadata& metadata,
                       std::vector<png_text>& chunks) {
     if (!metadata.icc.empty() && metadata.icc.size() <= PNG_UINT_31_MAX) {
-        png_set_iCCP(png, info,
-                     metadata.iccName.empty() ? kDefaultProfileName : metadata.iccName.c_str(),
-                     PNG_COMPRESSION_TYPE_BASE, metadata.icc.data(),
-                     static_cast<png_uint_32>(metadata.icc.size()));
+        png_set_iCCP(png, info, ProfileName(metadata), PNG_COMPRESSION_TYPE_BASE,
+                     metadata.icc.data(), static_cast<png_uint_32>(metadata.icc.size()));
     }
     if (!metadata.exif.empty() && metadata.exif.size() <= PNG_UINT_31_MAX) {
         png_set_eXIf_1(png, info, static_cast<png_uint_32>(metadata.exif.size()),
